@@ -1,0 +1,211 @@
+#include "runtime/headless_backend.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+namespace runtime {
+namespace {
+
+constexpr std::array<const char*, 8> kButtonNames = {"OK",    "Yes",    "No",     "Abort",
+                                                     "Retry", "Ignore", "Cancel", "Help"};
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+std::string buttonList(int buttons) {
+  std::string out;
+  for (size_t i = 0; i < kButtonNames.size(); ++i) {
+    if ((buttons & (1 << i)) == 0) continue;
+    if (!out.empty()) out += ',';
+    out += kButtonNames[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+int HeadlessBackend::buttonValue(const std::string& name) {
+  for (size_t i = 0; i < kButtonNames.size(); ++i) {
+    if (name == kButtonNames[i]) return 1 << i;
+  }
+  return 0;
+}
+
+std::string HeadlessBackend::buttonName(int value) {
+  for (size_t i = 0; i < kButtonNames.size(); ++i) {
+    if (value == (1 << i)) return kButtonNames[i];
+  }
+  return {};
+}
+
+void HeadlessBackend::openWindow(const WindowSnapshot& w) {
+  std::lock_guard lock(mutex_);
+  windows_[w.id] = w;
+  order_.push_back(w.id);
+  transcript_.push_back("open " + w.proc + " " + quoted(w.caption));
+}
+
+void HeadlessBackend::updateWindow(const WindowSnapshot& w) {
+  std::lock_guard lock(mutex_);
+  if (windows_.count(w.id) != 0) windows_[w.id] = w;
+}
+
+void HeadlessBackend::closeWindow(WindowId id) {
+  std::lock_guard lock(mutex_);
+  auto it = windows_.find(id);
+  if (it == windows_.end()) return;
+  transcript_.push_back("close " + it->second.proc);
+  windows_.erase(it);
+  std::erase(order_, id);
+}
+
+void HeadlessBackend::activateWindow(WindowId id) {
+  std::lock_guard lock(mutex_);
+  if (windows_.count(id) == 0) return;
+  std::erase(order_, id);
+  order_.push_back(id);
+}
+
+void HeadlessBackend::updateToolbar(const std::vector<ControlSnapshot>& buttons) {
+  std::lock_guard lock(mutex_);
+  toolbar_ = buttons;
+}
+
+int HeadlessBackend::messageBox(const MessageRequest& r) {
+  std::lock_guard lock(mutex_);
+  int answer = 0;
+  if (!answers_.empty()) {
+    const int v = buttonValue(answers_.front());
+    if (v != 0 && (r.buttons & v) != 0) {
+      answer = v;
+      answers_.pop_front();
+    }
+  }
+  std::string line = "message " + quoted(r.title) + " " + quoted(r.text) + " " +
+                     buttonList(r.buttons) + " -> ";
+  if (answer == 0) {
+    answer = r.defaultButton;
+    line += buttonName(answer) + " (default)";
+  } else {
+    line += buttonName(answer);
+  }
+  transcript_.push_back(line);
+  return answer;
+}
+
+int HeadlessBackend::popup(const PopupRequest& r) {
+  std::lock_guard lock(mutex_);
+  int item = 0;
+  bool scripted = false;
+  if (!answers_.empty()) {
+    const std::string& a = answers_.front();
+    if (a.rfind("item ", 0) == 0) {
+      item = std::atoi(a.c_str() + 5);
+      scripted = true;
+    } else if (a == "none") {
+      scripted = true;
+    }
+    if (scripted) answers_.pop_front();
+  }
+  std::string line = "popup " + quoted(r.menu) + " -> ";
+  line += item > 0 ? "item " + std::to_string(item) : std::string("none");
+  if (!scripted) line += " (default)";
+  transcript_.push_back(line);
+  return item;
+}
+
+void HeadlessBackend::halt(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  transcript_.push_back("halt " + quoted(text));
+}
+
+void HeadlessBackend::beep() {
+  std::lock_guard lock(mutex_);
+  transcript_.push_back("beep");
+}
+
+void HeadlessBackend::setWaitCursor(ThreadId thread, bool on) {
+  std::lock_guard lock(mutex_);
+  waitCursor_[thread] = on;
+}
+
+std::optional<WindowId> HeadlessBackend::activeLocked() const {
+  for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
+    if (!windows_.at(*it).frame) return *it;
+  }
+  if (!order_.empty()) return order_.back();
+  return std::nullopt;
+}
+
+ThreadId HeadlessBackend::activeThread() {
+  std::lock_guard lock(mutex_);
+  const auto id = activeLocked();
+  if (!id) return 0;
+  const WindowSnapshot& w = windows_.at(*id);
+  // The frame relays toolbar presses to the active window's thread; it is never that thread.
+  return w.frame ? 0 : w.thread;
+}
+
+void HeadlessBackend::quit(int exitCode) {
+  std::lock_guard lock(mutex_);
+  if (!exitCode_) exitCode_ = exitCode;
+}
+
+void HeadlessBackend::queueAnswer(const std::string& answer) {
+  std::lock_guard lock(mutex_);
+  answers_.push_back(answer);
+}
+
+std::vector<std::string> HeadlessBackend::takeTranscript() {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> out;
+  out.swap(transcript_);
+  return out;
+}
+
+std::vector<WindowSnapshot> HeadlessBackend::windows() const {
+  std::lock_guard lock(mutex_);
+  std::vector<WindowSnapshot> out;
+  for (const auto& [id, w] : windows_) out.push_back(w);
+  return out;
+}
+
+std::optional<WindowSnapshot> HeadlessBackend::window(WindowId id) const {
+  std::lock_guard lock(mutex_);
+  auto it = windows_.find(id);
+  if (it == windows_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<WindowSnapshot> HeadlessBackend::activeWindow() const {
+  std::lock_guard lock(mutex_);
+  const auto id = activeLocked();
+  if (!id) return std::nullopt;
+  return windows_.at(*id);
+}
+
+std::optional<WindowSnapshot> HeadlessBackend::windowOf(const std::string& proc) const {
+  std::lock_guard lock(mutex_);
+  for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
+    if (windows_.at(*it).proc == proc) return windows_.at(*it);
+  }
+  return std::nullopt;
+}
+
+std::vector<ControlSnapshot> HeadlessBackend::toolbar() const {
+  std::lock_guard lock(mutex_);
+  return toolbar_;
+}
+
+bool HeadlessBackend::waitCursor(ThreadId thread) const {
+  std::lock_guard lock(mutex_);
+  auto it = waitCursor_.find(thread);
+  return it != waitCursor_.end() && it->second;
+}
+
+std::optional<int> HeadlessBackend::exitCode() const {
+  std::lock_guard lock(mutex_);
+  return exitCode_;
+}
+
+}  // namespace runtime

@@ -1,0 +1,70 @@
+#pragma once
+// The headless backend: keeps the latest snapshot of every window, answers message boxes and
+// popups from a queue of scripted answers (the default button when the queue is empty), and
+// writes what happens to a transcript. Tests and the scenario runner drive the program
+// through it: they inject input as events and wait until every thread is idle.
+
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runtime/backend.h"
+#include "runtime/event.h"
+
+namespace runtime {
+
+class HeadlessBackend : public Backend {
+ public:
+  // --- Backend ---
+  void openWindow(const WindowSnapshot& window) override;
+  void updateWindow(const WindowSnapshot& window) override;
+  void closeWindow(WindowId id) override;
+  void activateWindow(WindowId id) override;
+  void updateToolbar(const std::vector<ControlSnapshot>& buttons) override;
+  int messageBox(const MessageRequest& request) override;
+  int popup(const PopupRequest& request) override;
+  void halt(const std::string& text) override;
+  void beep() override;
+  void setWaitCursor(ThreadId thread, bool on) override;
+  ThreadId activeThread() override;
+  void quit(int exitCode) override;
+
+  // --- driver ---
+  // An answer for the next box ("OK", "Yes", "No", "Cancel", "Retry", "Abort", "Ignore") or
+  // popup ("item N", "none").
+  void queueAnswer(const std::string& answer);
+  // The transcript lines since the last call.
+  std::vector<std::string> takeTranscript();
+
+  std::vector<WindowSnapshot> windows() const;  // open windows, oldest first
+  std::optional<WindowSnapshot> window(WindowId id) const;
+  // The active window: the newest-activated open window that is not the frame; the frame
+  // when it is the only one.
+  std::optional<WindowSnapshot> activeWindow() const;
+  std::optional<WindowSnapshot> windowOf(const std::string& proc) const;
+  std::vector<ControlSnapshot> toolbar() const;
+  bool waitCursor(ThreadId thread) const;
+
+  std::optional<int> exitCode() const;  // set once the program asked to quit
+
+  // Button values by name and back ("Yes" <-> button::Yes); 0 / "" when unknown.
+  static int buttonValue(const std::string& name);
+  static std::string buttonName(int value);
+
+ private:
+  std::optional<WindowId> activeLocked() const;
+
+  mutable std::mutex mutex_;
+  std::map<WindowId, WindowSnapshot> windows_;
+  std::vector<WindowId> order_;  // activation order, newest last
+  std::vector<ControlSnapshot> toolbar_;
+  std::deque<std::string> answers_;
+  std::vector<std::string> transcript_;
+  std::map<ThreadId, bool> waitCursor_;
+  std::optional<int> exitCode_;
+};
+
+}  // namespace runtime

@@ -1,0 +1,92 @@
+#pragma once
+// The runtime: numbered procedure threads, their windows and event loops, and the requests a
+// procedure makes of the backend (message boxes, popups, halt, cursor, beep).
+//
+// A procedure opens a window and runs one loop over event(); event() blocks until the next
+// event of the thread's current window and returns 0 once the window is to close. Every
+// function here that takes no window acts on the calling thread's current (newest) window.
+// Windows of one thread stack: while a thread has a newer window, its older ones are blocked.
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "runtime/backend.h"
+#include "runtime/event.h"
+#include "runtime/window.h"
+
+namespace runtime {
+
+// Starts the runtime over a backend. Only one runtime runs at a time.
+void init(Backend& backend);
+// Stops every procedure thread (their event() returns 0, message boxes take their defaults)
+// and joins them. init() may follow again.
+void shutdown();
+
+// Runs the program's main procedure on thread 1; when it returns the backend is asked to quit
+// with exit code 0 (1 after a halt).
+void runMain(std::function<void()> proc);
+// Starts a procedure on a new thread (numbers 1..255, never 0); 0 when none is free.
+ThreadId start(std::function<void()> proc, size_t stackSize = 0);
+// The calling thread's number; 0 on threads the runtime did not start.
+ThreadId thread();
+// True once the runtime is stopping (after a halt, or shutdown()).
+bool stopping();
+
+// Waits until every procedure thread is idle: blocked in event() with nothing queued for its
+// current window. False when the time runs out.
+bool waitIdle(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+// Waits until no procedure thread is left.
+bool waitFinished(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+// --- windows (on the owning thread) ---
+WindowId openWindow(const WindowDef& def);
+void closeWindow();
+bool hasWindow();
+Window& window();
+// A control of the current window; an inert stand-in when there is no such control, so a
+// wrong number can never corrupt anything.
+Control& control(int number);
+int controlNumber(std::string_view label);  // 0 when none
+void bind(int control, const Binding& binding);
+
+int event();
+int field();
+int accepted();  // the accepted control, or 0 when the event is not Accepted
+int keyCode();
+int keyChar();
+void setKeyCode(int code);
+void refuseClose();
+
+void select(int control = 0);  // focus a control; 0 runs the validation pass (ends in Completed)
+int focus();
+void display(int control = 0);
+void enable(int first, int last = 0);
+void disable(int first, int last = 0);
+void hide(int first, int last = 0);
+void unhide(int first, int last = 0);
+// A tool tip; for the frame toolbar's numbers it changes the shared toolbar.
+void setTip(int control, std::string_view tip);
+
+void post(int code, int control = 0);
+// Posts to the current window of another thread; GainFocus also activates that window.
+void postToThread(ThreadId thread, int code, int control = 0);
+
+// --- requests to the backend ---
+int messageBox(std::string_view text, std::string_view caption, Icon icon, int buttons,
+               int defaultButton);  // CP1251 texts
+int popup(std::string_view menu);
+[[noreturn]] void halt(std::string_view text);
+void beep();
+void setWaitCursor(bool on);
+ThreadId activeThread();
+
+// --- input from the backend (any thread) ---
+void deliver(WindowId window, const Event& event);
+
+// Thrown by halt() to unwind the halting procedure's thread; caught where the runtime started
+// that thread. Procedure code never catches it.
+struct Halted {};
+
+}  // namespace runtime

@@ -1,0 +1,82 @@
+#pragma once
+// The window model: a window opened from its definition, its controls by number with their
+// properties and bound variables. A model belongs to the thread that opened it and is read
+// and changed only there; the backend sees snapshots of it (snapshot.h). Texts are CP1251.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/binding.h"
+#include "runtime/list_format.h"
+#include "runtime/window_def.h"
+
+namespace runtime {
+
+using ThreadId = int;
+using WindowId = int;
+
+struct Control {
+  int number = 0;
+  ControlKind kind = ControlKind::Button;
+  std::string label;
+  std::string text;
+  std::string tip;
+  Rect rect;
+  int parent = 0;  // number of the enclosing control; 0 none
+  bool inToolbar = false;
+  bool hidden = false;
+  bool disabled = false;
+  bool skip = false;
+  bool centred = false;
+  std::string statusText;
+  std::string icon;
+  std::string picture;
+  Binding binding;
+  std::vector<int> alertKeys;
+
+  // Lists: the page of rows shown, one text per column as stored (formatted by the column's
+  // picture when shown).
+  std::vector<ListColumn> columns;
+  std::vector<std::vector<std::string>> rows;
+  int selected = 0;  // 1-based; 0 none
+  int thumb = 0;     // 0..100
+  bool scrollbar = true;
+  int rowsShown = 0;  // rows the list has room for
+
+  // Progress bars.
+  int rangeLow = 0;
+  int rangeHigh = 100;
+};
+
+class Window {
+ public:
+  Window(const WindowDef& def, WindowId id, ThreadId thread);
+
+  Control* find(int number);
+  Control* find(std::string_view label);
+  const Control* find(int number) const;
+
+  WindowId id = 0;
+  ThreadId thread = 0;
+  std::string proc;
+  std::string caption;
+  int x = -1, y = -1;  // dialog units; -1 until placed
+  int width = 0, height = 0;
+  int minWidth = 0, minHeight = 0;
+  int timer = 0;
+  int focus = 0;
+  std::vector<std::string> statusTexts;
+  std::vector<Control> controls;  // definition order
+  const WindowDef* def = nullptr;
+
+  // Set when the procedure was handed a close request; the next event() ends its loop unless
+  // the procedure refused the close meanwhile.
+  bool closePending = false;
+};
+
+// Rows a list of the given height shows when the backend has not measured it: one row per
+// 10 dialog units below a 10-unit header.
+int defaultRowsShown(int height);
+
+}  // namespace runtime
