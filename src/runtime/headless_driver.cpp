@@ -1,0 +1,221 @@
+#include "runtime/headless_driver.h"
+
+#include <sstream>
+
+#include "runtime/runtime.h"
+
+namespace runtime {
+namespace {
+
+const char* kindName(ControlKind k) {
+  switch (k) {
+    case ControlKind::Toolbar:
+      return "toolbar";
+    case ControlKind::Button:
+      return "button";
+    case ControlKind::Region:
+      return "region";
+    case ControlKind::GroupBox:
+      return "group";
+    case ControlKind::List:
+      return "list";
+    case ControlKind::Entry:
+      return "entry";
+    case ControlKind::Prompt:
+      return "prompt";
+    case ControlKind::String:
+      return "string";
+    case ControlKind::VarString:
+      return "varstring";
+    case ControlKind::Image:
+      return "image";
+    case ControlKind::Progress:
+      return "progress";
+    case ControlKind::MenuItem:
+      return "menu";
+  }
+  return "control";
+}
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+void flags(std::ostringstream& out, const ControlSnapshot& c) {
+  if (c.disabled) out << " [disabled]";
+  if (c.hidden) out << " [hidden]";
+}
+
+}  // namespace
+
+std::optional<ControlSnapshot> HeadlessDriver::control(const std::string& label) const {
+  const auto w = backend_.activeWindow();
+  if (!w) return std::nullopt;
+  for (const auto& c : w->controls) {
+    if (c.label == label) return c;
+  }
+  return std::nullopt;
+}
+
+bool HeadlessDriver::send(const std::string& label, Event e) {
+  const auto w = backend_.activeWindow();
+  if (!w) return false;
+  for (const auto& c : w->controls) {
+    if (c.label == label && c.number != 0) {
+      e.field = c.number;
+      deliver(w->id, e);
+      return settle();
+    }
+  }
+  return false;
+}
+
+bool HeadlessDriver::sendToFrame(Event e) {
+  for (const auto& w : backend_.windows()) {
+    if (w.frame) {
+      deliver(w.id, e);
+      return settle();
+    }
+  }
+  return false;
+}
+
+bool HeadlessDriver::press(const std::string& label) {
+  Event e;
+  e.code = ev::Accepted;
+  return send(label, e);
+}
+
+bool HeadlessDriver::type(const std::string& label, const std::string& text) {
+  Event e;
+  e.code = ev::Accepted;
+  e.text = text;
+  return send(label, e);
+}
+
+bool HeadlessDriver::key(const std::string& label, int keyCode, int keyChar) {
+  Event e;
+  e.code = ev::AlertKey;
+  e.value = keyCode;
+  e.keyChar = keyChar;
+  return send(label, e);
+}
+
+bool HeadlessDriver::scroll(const std::string& label, int eventCode) {
+  Event e;
+  e.code = eventCode;
+  return send(label, e);
+}
+
+bool HeadlessDriver::thumb(const std::string& label, int position) {
+  Event e;
+  e.code = ev::ScrollDrag;
+  e.value = position;
+  return send(label, e);
+}
+
+bool HeadlessDriver::selectRow(const std::string& label, int row) {
+  Event e;
+  e.code = ev::NewSelection;
+  e.value = row;
+  return send(label, e);
+}
+
+bool HeadlessDriver::close() {
+  const auto w = backend_.activeWindow();
+  if (!w) return false;
+  Event e;
+  e.code = ev::CloseWindow;
+  deliver(w->id, e);
+  return settle();
+}
+
+bool HeadlessDriver::resize(int width, int height) {
+  const auto w = backend_.activeWindow();
+  if (!w) return false;
+  Event e;
+  e.code = ev::Sized;
+  e.width = width;
+  e.height = height;
+  deliver(w->id, e);
+  return settle();
+}
+
+bool HeadlessDriver::menu(int number) {
+  Event e;
+  e.code = ev::Accepted;
+  e.field = number;
+  return sendToFrame(e);
+}
+
+bool HeadlessDriver::toolbar(int number) { return menu(number); }
+
+bool HeadlessDriver::focus(const std::string& proc) {
+  const auto w = backend_.windowOf(proc);
+  if (!w) return false;
+  backend_.activateWindow(w->id);
+  Event e;
+  e.code = ev::GainFocus;
+  deliver(w->id, e);
+  return settle();
+}
+
+bool HeadlessDriver::settle() { return waitIdle(); }
+
+std::string HeadlessDriver::dump() const {
+  const auto w = backend_.activeWindow();
+  if (!w) return {};
+  std::ostringstream out;
+  out << "window " << w->proc << " " << quoted(w->caption) << " " << w->width << "x" << w->height
+      << "\n";
+  std::vector<const ControlSnapshot*> controls;
+  for (const auto& c : w->controls) {
+    if (c.number != 0) controls.push_back(&c);
+  }
+  std::stable_sort(controls.begin(), controls.end(),
+                   [](const ControlSnapshot* a, const ControlSnapshot* b) {
+                     return a->number < b->number;
+                   });
+  for (const ControlSnapshot* c : controls) {
+    out << "  " << kindName(c->kind) << " " << c->label;
+    switch (c->kind) {
+      case ControlKind::List: {
+        out << " rows=" << c->rows.size() << " selected=" << c->selected << " thumb=" << c->thumb
+            << " scrollbar=" << (c->scrollbar ? "on" : "off");
+        flags(out, *c);
+        out << "\n";
+        for (size_t r = 0; r < c->rows.size(); ++r) {
+          out << "    " << (static_cast<int>(r) + 1 == c->selected ? "> " : "  ");
+          for (size_t i = 0; i < c->rows[r].size(); ++i) out << (i ? " | " : "") << c->rows[r][i];
+          out << "\n";
+        }
+        continue;
+      }
+      case ControlKind::Entry:
+      case ControlKind::VarString:
+        out << " " << quoted(c->value);
+        break;
+      case ControlKind::Progress:
+        out << " " << c->progress;
+        break;
+      default:
+        out << " " << quoted(c->text);
+        if (!c->tip.empty()) out << " tip " << quoted(c->tip);
+        break;
+    }
+    flags(out, *c);
+    out << "\n";
+  }
+  const auto buttons = backend_.toolbar();
+  if (!buttons.empty()) {
+    out << "toolbar";
+    bool first = true;
+    for (const auto& b : buttons) {
+      out << (first ? " " : " | ") << b.number << " " << (b.disabled ? "disabled" : "enabled")
+          << " " << quoted(b.tip);
+      first = false;
+    }
+    out << "\n";
+  }
+  return out.str();
+}
+
+}  // namespace runtime
