@@ -58,7 +58,6 @@ struct Global {
   std::condition_variable cv;
   Backend* backend = nullptr;
   bool stopping = false;
-  int exitCode = 0;
   std::map<ThreadId, std::shared_ptr<ThreadState>> threads;
   std::map<WindowId, ThreadId> owners;
   WindowId nextWindow = 1;
@@ -244,7 +243,6 @@ void init(Backend& b) {
   std::lock_guard lock(g().mutex);
   g().backend = &b;
   g().stopping = false;
-  g().exitCode = 0;
   g().nextWindow = 1;
 }
 
@@ -550,10 +548,10 @@ void halt(std::string_view text) {
   {
     std::lock_guard lock(g().mutex);
     g().stopping = true;
-    g().exitCode = 1;
     g().cv.notify_all();
   }
-  backend().quit(1);
+  // A halt is the program's own orderly stop after telling the user why: exit code 0.
+  backend().quit(0);
   throw Halted{};
 }
 

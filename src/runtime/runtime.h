@@ -24,8 +24,8 @@ void init(Backend& backend);
 // and joins them. init() may follow again.
 void shutdown();
 
-// Runs the program's main procedure on thread 1; when it returns the backend is asked to quit
-// with exit code 0 (1 after a halt).
+// Runs the program's main procedure on thread 1; when it returns (or after a halt) the backend
+// is asked to quit with exit code 0.
 void runMain(std::function<void()> proc);
 // Starts a procedure on a new thread (numbers 1..255, never 0); 0 when none is free.
 ThreadId start(std::function<void()> proc, size_t stackSize = 0);
