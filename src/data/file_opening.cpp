@@ -1,0 +1,153 @@
+#include "data/file_opening.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
+
+#include "data/standard_warning.h"
+#include "layout/windows.h"
+#include "runtime/binding.h"
+#include "runtime/locale/charset.h"
+#include "runtime/runtime.h"
+
+namespace phonedir {
+namespace {
+
+std::string trim(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  size_t start = 0;
+  while (start < s.size() && s[start] == ' ') ++start;
+  return s.substr(start);
+}
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The wait cursor as CHECKOPEN keeps it: on while an open is retried, off again at any exit.
+class WaitCursor {
+ public:
+  ~WaitCursor() { off(); }
+  void on() {
+    if (!shown_) runtime::setWaitCursor(true);
+    shown_ = true;
+  }
+  void off() {
+    if (shown_) runtime::setWaitCursor(false);
+    shown_ = false;
+  }
+
+ private:
+  bool shown_ = false;
+};
+
+// CREATEFILE: an empty file, opened in the mode CHECKOPEN was asked for.
+void CREATEFILE(storage::KeyedFile& file, int OPENMODE) {
+  if (file.create() != 0) STANDARDWARNING(4, file.name());
+  if (file.open(OPENMODE) != 0) STANDARDWARNING(5, file.name());
+}
+
+}  // namespace
+
+void CHECKOPEN(storage::KeyedFile& file, std::optional<uint8_t> OVERRIDECREATE,
+               std::optional<uint8_t> OVERRIDEOPENMODE) {
+  const int OPENMODE = OVERRIDEOPENMODE ? int{*OVERRIDEOPENMODE} : int{storage::kShared};
+  WaitCursor LOC_CURSORWAIT;
+  // Measured as elapsed time: the time of day wraps at midnight.
+  const auto TIME1 = std::chrono::steady_clock::now();
+  bool rebuilt = false;
+  for (;;) {
+    const int code = file.open(OPENMODE);
+    switch (code) {
+      case 0:
+      case 52:
+        return;
+      case 2:
+      case 3:
+        if (OVERRIDECREATE) {
+          if (*OVERRIDECREATE != 1) {
+            STANDARDWARNING(22, file.name());
+            return;
+          }
+          if (code == 3) CREATEDIR(file.name());
+          CREATEFILE(file, OPENMODE);
+          return;
+        }
+        break;  // not to be created here: reported as a disk error below
+      case 47:
+        STANDARDWARNING(1, file.name());
+        return;
+      case 46:
+        // A rebuild that leaves the keys out of date would otherwise loop for ever.
+        if (rebuilt) break;
+        BUILDKEYS(file);
+        rebuilt = true;
+        continue;
+      case 5: {
+        LOC_CURSORWAIT.on();
+        const auto waited = std::chrono::steady_clock::now() - TIME1;
+        if (waited < std::chrono::milliseconds(kOpenWaitHundredths * 10)) {
+          // Another station holds the file: ask again shortly rather than spin the processor.
+          std::this_thread::sleep_for(std::chrono::milliseconds(kOpenRetryMilliseconds));
+          continue;
+        }
+        LOC_CURSORWAIT.off();
+        break;
+      }
+      default:
+        break;
+    }
+    STANDARDWARNING(30, file.name());
+    runtime::halt(runtime::cp("Ошибка диска"));
+  }
+}
+
+void CREATEDIR(const std::string& FULLNAME) {
+  size_t p = 1;  // the first character is never taken as a separator
+  for (;;) {
+    size_t s = p;
+    while (s < FULLNAME.size() && !isSeparator(FULLNAME[s])) ++s;
+    if (s >= FULLNAME.size()) return;
+    p = s + 1;
+    std::string LOC_TEMPFILE = trim(FULLNAME.substr(0, s));
+    if (LOC_TEMPFILE.size() > 256) LOC_TEMPFILE.resize(256);
+    if (!LOC_TEMPFILE.empty() && LOC_TEMPFILE.back() == ':') continue;
+    bool furtherSeparator = false;
+    for (size_t i = p; i < FULLNAME.size(); ++i) furtherSeparator = furtherSeparator || isSeparator(FULLNAME[i]);
+    if (!furtherSeparator && p < FULLNAME.size() && FULLNAME[p] == '!') return;
+    struct stat st{};
+    if (stat(LOC_TEMPFILE.c_str(), &st) != 0) mkdir(LOC_TEMPFILE.c_str(), 0777);
+  }
+}
+
+void BUILDKEYS(storage::KeyedFile& file) {
+  char LOC_WAITMESSAGE[100];
+  const std::string name = file.name();
+  runtime::writeBinding(runtime::bindString(LOC_WAITMESSAGE), name);
+  runtime::openWindow(layout::waitWindow());
+  runtime::bind(runtime::controlNumber("?LOC:WAITMESSAGE"), runtime::bindString(LOC_WAITMESSAGE));
+  const int LOC_LSTATUSFILE = file.mode();
+  if (LOC_LSTATUSFILE != 0) file.close();
+  int result = file.open(storage::kExclusive);
+
+  // Room for the name: 100 units, or 5 a character for names of 25 characters and more.
+  std::string trimmed = name;
+  while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
+  const int n = static_cast<int>(trimmed.size());
+  const int w = n < 25 ? 100 : 5 * n;
+  runtime::Window& window = runtime::window();
+  const runtime::Control& message = runtime::control(runtime::controlNumber("?LOC:WAITMESSAGE"));
+  const runtime::Control& icon = runtime::control(runtime::controlNumber("?IMAGE1"));
+  window.width = message.rect.x + icon.rect.x + icon.rect.w + w;
+  window.x = window.y = -1;  // centred again
+  runtime::display();
+  runtime::setWaitCursor(true);
+
+  if (result == 0) result = file.buildKeys();
+  runtime::setWaitCursor(false);
+  runtime::closeWindow();
+  if (result != 0) STANDARDWARNING(3, name);
+  file.close();
+  if (LOC_LSTATUSFILE != 0) file.open(LOC_LSTATUSFILE);
+}
+
+}  // namespace phonedir

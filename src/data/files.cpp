@@ -1,0 +1,57 @@
+#include "data/files.h"
+
+#include "data/file_opening.h"
+
+namespace phonedir {
+namespace {
+
+template <typename Record>
+Record cleared() {
+  Record r{};
+  clearRecord(r);
+  return r;
+}
+
+void openCounted(storage::KeyedFile& file, int32_t& used) {
+  if (used == 0) CHECKOPEN(file, 1);
+  ++used;
+}
+
+void closeCounted(storage::KeyedFile& file, int32_t& used) {
+  if (used <= 0) return;  // a close without its open: nothing of this thread's is open
+  if (--used == 0) file.close();
+}
+
+}  // namespace
+
+thread_local PHO_RECORD PHO = cleared<PHO_RECORD>();
+thread_local STR_RECORD STR = cleared<STR_RECORD>();
+thread_local PER_RECORD PER = cleared<PER_RECORD>();
+thread_local POI_RECORD POI = cleared<POI_RECORD>();
+
+thread_local int32_t PHONE_USED = 0;
+thread_local int32_t STREET_USED = 0;
+thread_local int32_t PERSONAL_USED = 0;
+thread_local int32_t POISK_USED = 0;
+
+ThreadFiles::ThreadFiles()
+    : PHONE(PHONE_FILE(), &PHO),
+      STREET(STREET_FILE(), &STR),
+      PERSONAL(PERSONAL_FILE(), &PER),
+      POISK(POISK_FILE(), &POI) {}
+
+ThreadFiles& files() {
+  thread_local ThreadFiles instances;
+  return instances;
+}
+
+void OPENFILE_PHONE() { openCounted(files().PHONE, PHONE_USED); }
+void OPENFILE_STREET() { openCounted(files().STREET, STREET_USED); }
+void OPENFILE_PERSONAL() { openCounted(files().PERSONAL, PERSONAL_USED); }
+void OPENFILE_POISK() { openCounted(files().POISK, POISK_USED); }
+void CLOSEFILE_PHONE() { closeCounted(files().PHONE, PHONE_USED); }
+void CLOSEFILE_STREET() { closeCounted(files().STREET, STREET_USED); }
+void CLOSEFILE_PERSONAL() { closeCounted(files().PERSONAL, PERSONAL_USED); }
+void CLOSEFILE_POISK() { closeCounted(files().POISK, POISK_USED); }
+
+}  // namespace phonedir

@@ -1,0 +1,406 @@
+#include "storage/keyed_file.h"
+
+#include <cstring>
+#include <limits>
+
+namespace storage {
+
+using detail::Bound;
+using detail::Direction;
+
+namespace {
+
+// Read-ahead: the first fetch after a positioning reads a page's worth; a run of reads in one
+// direction doubles the fetch up to a size that keeps memory small and a whole-file scan close
+// to one stepped statement.
+constexpr size_t kFirstFetch = 16;
+constexpr size_t kLargestFetch = 512;
+
+constexpr int kMisuse = 21;  // SQLite's code for a call out of turn
+
+}  // namespace
+
+KeyedFile::KeyedFile(const FileDecl& decl, void* buffer, std::string path)
+    : schema_(detail::makeSchema(decl)),
+      buffer_(buffer),
+      path_(path.empty() ? decl.name + ".db" : std::move(path)) {
+  ahead_.recordSize = schema_.decl.recordSize;
+}
+
+KeyedFile::~KeyedFile() {
+  if (isOpen()) close();
+}
+
+int KeyedFile::finish(Error e) {
+  error_ = std::move(e);
+  setLastError(error_);
+  return error_.code;
+}
+
+int KeyedFile::finish(int code, std::string text) {
+  return finish(Error{code, code == kDriverError ? kMisuse : 0, std::move(text)});
+}
+
+// Whether a record operation may run: the declaration is usable and the file is open.
+bool KeyedFile::ready() {
+  if (!schema_.problem.empty()) {
+    finish(kDriverError, "bad declaration of " + schema_.decl.name + ": " + schema_.problem);
+    return false;
+  }
+  if (!isOpen()) {
+    finish(kDriverError, path_ + ": file not open");
+    return false;
+  }
+  return true;
+}
+
+void KeyedFile::dropAhead() {
+  ahead_.clear();
+  aheadPos_ = 0;
+  fetchSize_ = 0;
+}
+
+// Fixes the cursor where the current record was, before the current record changes.
+void KeyedFile::pinCursor() {
+  if (!fromCurrent_) return;
+  forward_ = boundFor(Direction::kForward);
+  backward_ = forward_;
+  fromCurrent_ = false;
+}
+
+Bound KeyedFile::boundFor(Direction dir) const {
+  if (!fromCurrent_) return dir == Direction::kForward ? forward_ : backward_;
+  Bound b;
+  b.present = true;
+  b.inclusive = false;
+  b.value = detail::keyOf(schema_, order_, currentImage_.data(), currentId_);
+  return b;
+}
+
+// Makes a record current; a read (not a write) also fills the buffer and takes up the watch.
+void KeyedFile::take(int64_t id, int64_t version, const char* image, bool isRead) {
+  if (isRead) std::memcpy(buffer_, image, schema_.decl.recordSize);
+  currentImage_.assign(image, schema_.decl.recordSize);
+  currentId_ = id;
+  currentVersion_ = version;
+  hasCurrent_ = true;
+  watched_ = isRead && watchArmed_;
+  if (isRead) watchArmed_ = false;
+}
+
+// --- the file ---
+
+int KeyedFile::open(int mode) {
+  if (isOpen()) return finish(kAlreadyOpen, path_ + ": already open");
+  if (!schema_.problem.empty()) return ready() ? 0 : error_.code;
+  if (mode != kShared && mode != kExclusive) {
+    return finish(kDriverError, "open mode " + std::to_string(mode) + " is not supported");
+  }
+  if (!store_) store_ = detail::makeSqliteStore(schema_);
+  store_->setBusyLimit(busyLimitMs_);
+  Error e = store_->open(path_, mode == kExclusive);
+  if (!e.ok()) return finish(std::move(e));
+  mode_ = mode;
+  order_ = kFileOrder;
+  forward_ = backward_ = Bound{};
+  fromCurrent_ = false;
+  dropAhead();
+  hasCurrent_ = watched_ = watchArmed_ = streaming_ = false;
+  return finish({});
+}
+
+int KeyedFile::close() {
+  if (!isOpen()) return finish(kDriverError, path_ + ": file not open");
+  Error e;
+  if (streaming_) e = store_->commit();
+  if (!e.ok() || store_->inTransaction()) store_->rollback();
+  store_->close();
+  mode_ = 0;
+  streaming_ = false;
+  hasCurrent_ = false;
+  dropAhead();
+  return finish(std::move(e));
+}
+
+int KeyedFile::create() {
+  if (isOpen()) return finish(kAlreadyOpen, path_ + ": close the file before creating it");
+  if (!schema_.problem.empty()) return ready() ? 0 : error_.code;
+  if (!store_) store_ = detail::makeSqliteStore(schema_);
+  store_->setBusyLimit(busyLimitMs_);
+  return finish(store_->create(path_));
+}
+
+int KeyedFile::remove() {
+  if (isOpen()) return finish(kAlreadyOpen, path_ + ": close the file before removing it");
+  if (!schema_.problem.empty()) return ready() ? 0 : error_.code;
+  if (!store_) store_ = detail::makeSqliteStore(schema_);
+  store_->setBusyLimit(busyLimitMs_);
+  return finish(store_->remove(path_));
+}
+
+// --- positioning and reading ---
+
+int KeyedFile::set(int order) {
+  if (!ready()) return error_.code;
+  if (order < kFileOrder || order >= static_cast<int>(schema_.keyFields.size())) {
+    return finish(kDriverError, "no key " + std::to_string(order) + " in " + schema_.decl.name);
+  }
+  order_ = order;
+  forward_ = backward_ = Bound{};
+  fromCurrent_ = false;
+  dropAhead();
+  return finish({});
+}
+
+int KeyedFile::setByKey(int key) {
+  if (!ready()) return error_.code;
+  if (key < 0 || key >= static_cast<int>(schema_.keyFields.size())) {
+    return finish(kDriverError, "no key " + std::to_string(key) + " in " + schema_.decl.name);
+  }
+  order_ = key;
+  // Records whose key equals the value are on both sides: the smallest record number starts
+  // the forward read, the largest the backward one.
+  forward_.present = backward_.present = true;
+  forward_.inclusive = backward_.inclusive = true;
+  forward_.value = detail::keyOf(schema_, key, buffer_, std::numeric_limits<int64_t>::min());
+  backward_.value = forward_.value;
+  backward_.value.id = std::numeric_limits<int64_t>::max();
+  fromCurrent_ = false;
+  dropAhead();
+  return finish({});
+}
+
+// Fetches the rows that follow the cursor into ahead_. Within a run of reads (no positioning,
+// write or change of direction since the last fetch) each fetch is twice the one before.
+Error KeyedFile::fetch(Direction dir) {
+  const Bound from = boundFor(dir);
+  fetchSize_ = fetchSize_ == 0 ? kFirstFetch : std::min(fetchSize_ * 2, kLargestFetch);
+  ahead_.clear();
+  aheadPos_ = 0;
+  aheadDir_ = dir;
+  Error e = store_->scan(order_, dir, from, fetchSize_, ahead_);
+  if (!e.ok()) dropAhead();
+  return e;
+}
+
+int KeyedFile::read(Direction dir) {
+  if (!ready()) return error_.code;
+  if (aheadDir_ != dir) dropAhead();
+  if (aheadPos_ >= ahead_.size()) {
+    Error e = fetch(dir);
+    if (!e.ok()) return finish(std::move(e));
+  }
+  if (aheadPos_ >= ahead_.size()) {
+    return finish(kNoRecord, dir == Direction::kForward ? "end of file" : "beginning of file");
+  }
+  const size_t i = aheadPos_++;
+  take(ahead_.ids[i], ahead_.versions[i], ahead_.image(i), true);
+  fromCurrent_ = true;
+  return finish({});
+}
+
+int KeyedFile::next() { return read(Direction::kForward); }
+
+int KeyedFile::prev() { return read(Direction::kBackward); }
+
+bool KeyedFile::eof() {
+  if (!ready()) return true;
+  if (aheadDir_ != Direction::kForward) dropAhead();
+  if (aheadPos_ >= ahead_.size()) {
+    Error e = fetch(Direction::kForward);
+    if (!e.ok()) {
+      finish(std::move(e));
+      return true;
+    }
+  }
+  finish({});
+  return aheadPos_ >= ahead_.size();
+}
+
+int KeyedFile::get(int key) {
+  if (!ready()) return error_.code;
+  if (key < 0 || key >= static_cast<int>(schema_.keyFields.size())) {
+    return finish(kDriverError, "no key " + std::to_string(key) + " in " + schema_.decl.name);
+  }
+  detail::Row row;
+  Error e = store_->readByKey(key, detail::keyOf(schema_, key, buffer_, 0), row);
+  if (!e.ok()) return finish(std::move(e));
+  dropAhead();
+  order_ = key;
+  take(row.id, row.version, row.image.data(), true);
+  fromCurrent_ = true;
+  return finish({});
+}
+
+int KeyedFile::getByNumber(int64_t number) {
+  if (!ready()) return error_.code;
+  detail::Row row;
+  Error e = number > 0 ? store_->readById(number, row) : Error{kNoRecord, 0, "record number 0"};
+  if (!e.ok()) {
+    if (e.code == kNoRecord) {
+      pinCursor();
+      hasCurrent_ = watched_ = false;
+    }
+    return finish(std::move(e));
+  }
+  dropAhead();
+  take(row.id, row.version, row.image.data(), true);
+  fromCurrent_ = true;
+  return finish({});
+}
+
+std::string KeyedFile::position(int order) {
+  if (!ready()) return {};
+  if (order < kFileOrder || order >= static_cast<int>(schema_.keyFields.size())) {
+    finish(kDriverError, "no key " + std::to_string(order) + " in " + schema_.decl.name);
+    return {};
+  }
+  std::string token =
+      detail::encodeToken(order, detail::keyOf(schema_, order, buffer_, hasCurrent_ ? currentId_ : 0));
+  if (token.size() > detail::kMaxTokenSize) {
+    finish(kDriverError, "the key of " + schema_.decl.name + " is too long for a position");
+    return {};
+  }
+  finish({});
+  return token;
+}
+
+int KeyedFile::reget(std::string_view token) {
+  if (!ready()) return error_.code;
+  const auto t = detail::decodeToken(schema_, token);
+  if (!t) return finish(kDriverError, "not a position of " + schema_.decl.name);
+  detail::Row row;
+  Error e = t->value.id > 0 ? store_->readById(t->value.id, row) : Error{kNoRecord, 0, "no record"};
+  if (!e.ok()) return finish(std::move(e));
+  dropAhead();
+  order_ = t->order;
+  take(row.id, row.version, row.image.data(), true);
+  fromCurrent_ = true;
+  return finish({});
+}
+
+int KeyedFile::reset(std::string_view token) {
+  if (!ready()) return error_.code;
+  auto t = detail::decodeToken(schema_, token);
+  if (!t) return finish(kDriverError, "not a position of " + schema_.decl.name);
+  order_ = t->order;
+  forward_.present = backward_.present = true;
+  forward_.inclusive = backward_.inclusive = true;
+  forward_.value = std::move(t->value);
+  backward_.value = forward_.value;
+  fromCurrent_ = false;
+  dropAhead();
+  return finish({});
+}
+
+// --- writing ---
+
+int KeyedFile::write(bool maintainKeys) {
+  if (!ready()) return error_.code;
+  int64_t id = 0;
+  Error e = store_->insert(buffer_, maintainKeys, id);
+  if (!e.ok()) return finish(std::move(e));
+  pinCursor();
+  dropAhead();
+  take(id, 1, static_cast<const char*>(buffer_), false);
+  return finish({});
+}
+
+int KeyedFile::add() { return write(true); }
+
+int KeyedFile::append() { return write(false); }
+
+int KeyedFile::put() {
+  if (!ready()) return error_.code;
+  if (!hasCurrent_) return finish(kNoRecord, "no current record to rewrite");
+  int64_t version = 0;
+  Error e = store_->update(currentId_, buffer_, watched_ ? &currentVersion_ : nullptr, version);
+  if (!e.ok()) return finish(std::move(e));
+  // The cursor stays where the record was, so a scan that rewrites keys goes on in order.
+  pinCursor();
+  dropAhead();
+  currentVersion_ = version;
+  currentImage_.assign(static_cast<const char*>(buffer_), schema_.decl.recordSize);
+  return finish({});
+}
+
+int KeyedFile::erase() {
+  if (!ready()) return error_.code;
+  if (!hasCurrent_) return finish(kNoRecord, "no current record to delete");
+  Error e = store_->erase(currentId_);
+  if (!e.ok()) return finish(std::move(e));
+  pinCursor();
+  dropAhead();
+  hasCurrent_ = watched_ = false;
+  return finish({});
+}
+
+int KeyedFile::watch() {
+  if (!ready()) return error_.code;
+  watchArmed_ = true;
+  return finish({});
+}
+
+int KeyedFile::buildKeys() {
+  if (!ready()) return error_.code;
+  dropAhead();
+  return finish(store_->buildKeys());
+}
+
+int64_t KeyedFile::records() {
+  if (!ready()) return -1;
+  int64_t n = 0;
+  Error e = store_->count(n);
+  finish(std::move(e));
+  return error_.ok() ? n : -1;
+}
+
+// --- runs of writes and transactions ---
+
+int KeyedFile::stream() {
+  if (!ready()) return error_.code;
+  if (streaming_ || store_->inTransaction()) return finish({});
+  Error e = store_->begin(busyLimitMs_);
+  if (e.ok()) streaming_ = true;
+  return finish(std::move(e));
+}
+
+int KeyedFile::flush() {
+  if (!ready()) return error_.code;
+  if (!streaming_) return finish({});
+  Error e = store_->commit();
+  if (e.ok()) streaming_ = false;
+  dropAhead();
+  return finish(std::move(e));
+}
+
+int KeyedFile::begin(int timeoutSeconds) {
+  if (!ready()) return error_.code;
+  const int ms = timeoutSeconds <= 0 ? 0 : timeoutSeconds * 1000;
+  return finish(store_->begin(ms));
+}
+
+int KeyedFile::commit() {
+  if (!ready()) return error_.code;
+  Error e = store_->commit();
+  if (e.ok()) streaming_ = false;
+  dropAhead();
+  return finish(std::move(e));
+}
+
+int KeyedFile::rollback() {
+  if (!ready()) return error_.code;
+  Error e = store_->rollback();
+  streaming_ = false;
+  dropAhead();
+  return finish(std::move(e));
+}
+
+void KeyedFile::setBusyLimit(int milliseconds) {
+  busyLimitMs_ = milliseconds < 0 ? 0 : milliseconds;
+  if (store_) store_->setBusyLimit(busyLimitMs_);
+}
+
+int KeyedFile::activeStatements() const { return store_ ? store_->activeStatements() : 0; }
+
+}  // namespace storage

@@ -1,0 +1,219 @@
+#pragma once
+// The keyed-file driver: a data file bound to a declaration and to the caller's fixed-layout
+// record buffer, read through cursors over its keys and written record by record, shared
+// between stations (processes, and threads of one process) with locking, change detection
+// and one-file transactions.
+//
+// STORAGE FORMAT
+//
+// Each data file is one SQLite database (NAME.db in the working directory unless a path is
+// given), always in rollback-journal mode (never WAL: the files may sit on a share that
+// several hosts use). It holds two tables:
+//
+//   meta(name TEXT PRIMARY KEY, value TEXT NOT NULL)
+//     'format'     the driver's format version, now '1'
+//     'layout'     the declaration's layout signature (fields with type, width and offset;
+//                  keys with components); a file opens only under an equal declaration
+//     'keys'       'valid', or 'invalid' from the first append without keys until the rebuild
+//     'collation'  a hash of the collation weights the sort keys were made with
+//
+//   records(id INTEGER PRIMARY KEY AUTOINCREMENT,  -- the record number; never reused
+//           ver INTEGER NOT NULL,                 -- version counter, +1 at every rewrite
+//           <FIELD> ...,                          -- one column per field, named as the field
+//           <FIELD>_SORT BLOB NOT NULL ...)       -- per text field that some key orders by
+//
+//   A STRING(n) field is a BLOB of its n CP1251 bytes exactly as in the buffer (blanks and
+//   any NUL included); a CSTRING(n) field is a BLOB of its text before the NUL (at most n-1
+//   bytes); a LONG field is an INTEGER.
+//
+//   Sort keys: <FIELD>_SORT = runtime::sortKey(text): each byte mapped to its collation weight
+//   (Russian alphabetical order, Latin before Cyrillic, Ё after Е, case ignored), trailing
+//   blanks removed. Plain byte comparison of sort keys (memcmp, a prefix first) is the text
+//   order, so no collation is registered and the stock sqlite3 tool can query, check and
+//   REINDEX the files.
+//
+//   Indexes: one per key, "key_<KEY>" ON records(<component>, ...), where a text component is
+//   its sort-key column and a LONG component its field column. SQLite ends every index entry
+//   with the row id, so each key is a strict total order: equal key values are ordered by
+//   record number. Keyed reads name their index (INDEXED BY), so a missing index is reported
+//   as code 46 rather than met with a full scan.
+//
+// Error codes (error.h): 0 success; 2 no such file (open never creates); 3 no such directory;
+// 5 access denied: no permission, or another station holds a lock (a file opened in mode
+// 0x12, a transaction that outlasted the wait limit); 33 no record: end of file, key value not
+// found, record gone; 46 keys out of date (after an append without keys, a missing index or a
+// changed collation): open in mode 0x12 and rebuild; 47 the file was made for another layout
+// or format, or is a database without our metadata; 52 the instance is open already; 89 a
+// watched record was changed or deleted by another station since it was read: nothing was
+// written; 90 anything else, with SQLite's code and text (a file that is not a database gives
+// SQLite's 26), or the driver's text with code 21 for a call made out of turn.
+//
+// LOCKING AND READS
+//
+// No statement stays active between two calls: an active read statement holds a lock that
+// makes other stations' writes wait. A cursor therefore re-seeks from the key value of its
+// last record at each fetch (keyset seeks, never OFFSET, never a count) and keeps no lock
+// between calls. Sequential reads fetch a few rows ahead (from 16 up to 512 per fetch as the
+// run goes on) and serve the following reads from them; any positioning, write or change of
+// direction discards what was fetched, so a run of reads sees the file as of its last fetch.
+// Writes outside a transaction commit one by one; a transaction (begin/commit) or a stream
+// (stream/flush) holds the write lock from its start to its end and should stay short.
+//
+// Mode 0x42 shares the file. Mode 0x12 takes SQLite's exclusive lock for as long as the file
+// is open: other stations' opens fail at once with 5 and their calls on already open instances
+// fail with 5 once the wait limit has passed. It is meant for rebuilding keys: an open in 0x12
+// succeeds even when the keys are out of date.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "storage/declaration.h"
+#include "storage/error.h"
+#include "storage/schema.h"
+#include "storage/store.h"
+
+namespace storage {
+
+enum OpenMode : int {
+  kShared = 0x42,     // read and write; others may read and write
+  kExclusive = 0x12,  // read and write; no other station may open the file
+};
+
+// Used by one thread at a time; instances on different threads are separate stations even
+// within one process. Every operation returns its error code and leaves the full error in
+// error() and in the thread's lastError().
+class KeyedFile {
+ public:
+  // `buffer` is the caller's record buffer of decl.recordSize bytes; it must outlive the
+  // instance. `path` names the database file; empty means decl.name + ".db".
+  KeyedFile(const FileDecl& decl, void* buffer, std::string path = {});
+  ~KeyedFile();
+  KeyedFile(const KeyedFile&) = delete;
+  KeyedFile& operator=(const KeyedFile&) = delete;
+
+  const FileDecl& decl() const { return schema_.decl; }
+  void* buffer() const { return buffer_; }
+  // The file's name for messages: the path it is opened under.
+  const std::string& name() const { return path_; }
+  // The mode it is open in, 0 when closed.
+  int mode() const { return mode_; }
+  bool isOpen() const { return mode_ != 0; }
+  // The order next() and prev() follow: a key index or kFileOrder.
+  int order() const { return order_; }
+  const Error& error() const { return error_; }
+  int errorCode() const { return error_.code; }
+
+  // --- the file ---
+  // Opens an existing file in kShared or kExclusive mode: 0, 2, 3, 5, 46 (kShared only), 47,
+  // 52, 90. A failed open leaves the instance closed.
+  int open(int mode = kShared);
+  // Closes the instance; an unflushed stream is committed first, an open transaction rolled
+  // back.
+  int close();
+  // Makes the file empty, replacing an existing one (also one of another layout or not a
+  // database). The instance must be closed (52 otherwise).
+  int create();
+  // Deletes the file. The instance must be closed; 5 while another station holds it.
+  int remove();
+
+  // --- positioning and reading; every read fills the buffer ---
+  // Before the first record of an order: next() reads the first record, prev() the last.
+  int set(int order);
+  // At the first record of a key whose key is not less than the key fields now in the buffer:
+  // next() reads it, prev() reads the last record whose key is not greater.
+  int setByKey(int key);
+  // The next or previous record in the current order; 33 when there is none.
+  int next();
+  int prev();
+  // True when no record follows in the current order (a forward read would give 33).
+  bool eof();
+  // The first record in a key's order whose key equals the key fields in the buffer (33 when
+  // none); reading goes on from it in that order.
+  int get(int key);
+  // The record with this record number. Number 0 (or any number without a record) gives 33
+  // and leaves the instance without a current record, as an insert wants it.
+  int getByNumber(int64_t number);
+  // A token of at most 512 printable bytes for the current record in an order (a key index or
+  // kFileOrder), made of the record number and the key fields now in the buffer. Equal tokens
+  // name the same record. Empty on failure.
+  std::string position(int order);
+  // Reads the record of a token again (33 when it is gone) and goes on from it in the token's
+  // order. Trailing blanks or NULs after a token are ignored.
+  int reget(std::string_view token);
+  // Positions at a token without reading: next() and prev() both start with the token's
+  // record, or, when it was deleted meanwhile, with its neighbours where it would have been.
+  int reset(std::string_view token);
+
+  // --- writing, from the buffer ---
+  int add();     // a new record, keys maintained; it becomes the current record
+  int append();  // a new record without key maintenance; the keys must then be rebuilt
+  // Rewrites the current record (33 when there is none). When it was read under watch(), 89
+  // if another station changed or deleted it since: nothing is written.
+  int put();
+  int erase();  // deletes the current record; reading goes on from its place
+  // The next read notes the state of the record it reads for put().
+  int watch();
+  int buildKeys();  // remakes every key and marks the keys valid
+  int64_t records();  // the number of records; -1 on failure
+
+  // --- runs of writes and transactions ---
+  // A stream gathers the following writes into one transaction until flush(); inside a
+  // transaction it does nothing.
+  int stream();
+  int flush();
+  // A transaction over this file: waits at most timeoutSeconds for other stations' writes.
+  int begin(int timeoutSeconds);
+  int commit();    // 0 when none is active
+  int rollback();  // 0 when none is active
+
+  // How long a call waits for another station's lock before failing with 5 (default 5000 ms).
+  void setBusyLimit(int milliseconds);
+  // Statements stepped and not reset on this instance's connection: always 0 between calls.
+  int activeStatements() const;
+
+ private:
+  int finish(Error e);
+  int finish(int code, std::string text);
+  bool ready();
+  void take(int64_t id, int64_t version, const char* image, bool isRead);
+  void dropAhead();
+  void pinCursor();
+  detail::Bound boundFor(detail::Direction dir) const;
+  int read(detail::Direction dir);
+  Error fetch(detail::Direction dir);
+  int write(bool maintainKeys);
+
+  detail::Schema schema_;
+  void* buffer_;
+  std::string path_;
+  std::unique_ptr<detail::Store> store_;
+  int mode_ = 0;
+  Error error_;
+  int busyLimitMs_ = 5000;
+  bool streaming_ = false;
+
+  // The cursor: the order, and where the next read in each direction starts. After a read it
+  // starts next to the current record (fromCurrent_), whose key is computed only when needed.
+  int order_ = kFileOrder;
+  detail::Bound forward_;
+  detail::Bound backward_;
+  bool fromCurrent_ = false;
+
+  // Rows fetched ahead in one direction, served by the following reads.
+  detail::Batch ahead_;
+  size_t aheadPos_ = 0;
+  detail::Direction aheadDir_ = detail::Direction::kForward;
+  size_t fetchSize_ = 0;
+
+  // The current record as it was read (not as the caller may have changed the buffer since).
+  bool hasCurrent_ = false;
+  int64_t currentId_ = 0;
+  int64_t currentVersion_ = 0;
+  std::string currentImage_;
+  bool watchArmed_ = false;  // the next read is watched
+  bool watched_ = false;     // the current record was read under watch
+};
+
+}  // namespace storage

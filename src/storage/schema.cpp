@@ -1,0 +1,130 @@
+#include "storage/schema.h"
+
+#include <charconv>
+
+#include "runtime/locale/collation.h"
+#include "storage/record_fields.h"
+
+namespace storage::detail {
+namespace {
+
+const char kHex[] = "0123456789abcdef";
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+bool parseInt(std::string_view s, int64_t& out) {
+  if (s.empty()) return false;
+  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+  return ec == std::errc() && p == s.data() + s.size();
+}
+
+}  // namespace
+
+Schema makeSchema(const FileDecl& decl) {
+  Schema s;
+  s.decl = decl;
+  s.problem = checkDeclaration(decl);
+  s.sorted.assign(decl.fields.size(), false);
+  if (!s.problem.empty()) return s;
+  for (const Key& k : decl.keys) {
+    std::vector<int> fields;
+    for (const std::string& c : k.components) {
+      const int f = decl.fieldIndex(c);
+      fields.push_back(f);
+      if (decl.fields[f].type != FieldType::kLong) s.sorted[f] = true;
+    }
+    s.keyFields.push_back(std::move(fields));
+  }
+  return s;
+}
+
+KeyValue keyOf(const Schema& schema, int order, const void* image, int64_t id) {
+  KeyValue v;
+  v.id = id;
+  if (order == kFileOrder) return v;
+  for (int f : schema.keyFields[order]) {
+    const Field& field = schema.decl.fields[f];
+    KeyPart part;
+    if (field.type == FieldType::kLong) {
+      part.number = longValue(field, image);
+    } else {
+      part.text = true;
+      part.bytes = runtime::sortKey(storedText(field, image));
+    }
+    v.parts.push_back(std::move(part));
+  }
+  return v;
+}
+
+// Layout: "F.<id>" in file order, "K<key>.<id>" then ".n<number>" or ".t<hex sort key>" per
+// component.
+std::string encodeToken(int order, const KeyValue& value) {
+  std::string t = order == kFileOrder ? "F" : "K" + std::to_string(order);
+  t += "." + std::to_string(value.id);
+  for (const KeyPart& p : value.parts) {
+    if (p.text) {
+      t += ".t";
+      for (unsigned char c : p.bytes) {
+        t += kHex[c >> 4];
+        t += kHex[c & 15];
+      }
+    } else {
+      t += ".n" + std::to_string(p.number);
+    }
+  }
+  return t;
+}
+
+std::optional<Token> decodeToken(const Schema& schema, std::string_view token) {
+  while (!token.empty() && (token.back() == ' ' || token.back() == '\0')) token.remove_suffix(1);
+  std::vector<std::string_view> pieces;
+  size_t start = 0;
+  for (size_t i = 0; i <= token.size(); ++i) {
+    if (i == token.size() || token[i] == '.') {
+      pieces.push_back(token.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  if (pieces.size() < 2 || pieces[0].empty()) return std::nullopt;
+  Token t;
+  if (pieces[0] == "F") {
+    t.order = kFileOrder;
+  } else {
+    int64_t k = 0;
+    if (pieces[0][0] != 'K' || !parseInt(pieces[0].substr(1), k) || k < 0 ||
+        k >= static_cast<int64_t>(schema.keyFields.size())) {
+      return std::nullopt;
+    }
+    t.order = static_cast<int>(k);
+  }
+  if (!parseInt(pieces[1], t.value.id)) return std::nullopt;
+  const size_t parts = t.order == kFileOrder ? 0 : schema.keyFields[t.order].size();
+  if (pieces.size() != 2 + parts) return std::nullopt;
+  for (size_t i = 0; i < parts; ++i) {
+    const std::string_view piece = pieces[2 + i];
+    const Field& field = schema.decl.fields[schema.keyFields[t.order][i]];
+    KeyPart part;
+    part.text = field.type != FieldType::kLong;
+    if (piece.empty() || piece[0] != (part.text ? 't' : 'n')) return std::nullopt;
+    const std::string_view body = piece.substr(1);
+    if (part.text) {
+      if (body.size() % 2 != 0) return std::nullopt;
+      for (size_t j = 0; j < body.size(); j += 2) {
+        const int hi = hexDigit(body[j]);
+        const int lo = hexDigit(body[j + 1]);
+        if (hi < 0 || lo < 0) return std::nullopt;
+        part.bytes += static_cast<char>(hi * 16 + lo);
+      }
+    } else if (!parseInt(body, part.number)) {
+      return std::nullopt;
+    }
+    t.value.parts.push_back(std::move(part));
+  }
+  return t;
+}
+
+}  // namespace storage::detail

@@ -1,0 +1,137 @@
+#include "storage/sqlite_sql.h"
+
+namespace storage::detail::sql {
+namespace {
+
+std::string column(const Schema& schema, int field) {
+  const Field& f = schema.decl.fields[field];
+  return quote(f.type == FieldType::kLong ? f.name : f.name + "_SORT");
+}
+
+std::string fieldColumns(const Schema& schema) {
+  std::string s;
+  for (const Field& f : schema.decl.fields) s += ", " + quote(f.name);
+  return s;
+}
+
+std::vector<int> sortedFields(const Schema& schema) {
+  std::vector<int> out;
+  for (size_t i = 0; i < schema.sorted.size(); ++i) {
+    if (schema.sorted[i]) out.push_back(static_cast<int>(i));
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string quote(const std::string& identifier) { return "\"" + identifier + "\""; }
+
+std::string indexName(const Schema& schema, int key) {
+  return quote("key_" + schema.decl.keys[key].name);
+}
+
+std::vector<std::string> createTables(const Schema& schema) {
+  std::string records = "CREATE TABLE records(id INTEGER PRIMARY KEY AUTOINCREMENT, ver INTEGER NOT NULL";
+  for (const Field& f : schema.decl.fields) {
+    records += ", " + quote(f.name) + (f.type == FieldType::kLong ? " INTEGER" : " BLOB") + " NOT NULL";
+  }
+  for (int f : sortedFields(schema)) {
+    records += ", " + quote(schema.decl.fields[f].name + "_SORT") + " BLOB NOT NULL";
+  }
+  records += ")";
+  return {"CREATE TABLE meta(name TEXT PRIMARY KEY, value TEXT NOT NULL)", records};
+}
+
+std::string createIndex(const Schema& schema, int key) {
+  std::string s = "CREATE INDEX " + indexName(schema, key) + " ON records(";
+  const std::vector<int>& fields = schema.keyFields[key];
+  for (size_t i = 0; i < fields.size(); ++i) s += (i ? ", " : "") + column(schema, fields[i]);
+  return s + ")";
+}
+
+std::string dropIndex(const Schema& schema, int key) {
+  return "DROP INDEX IF EXISTS " + indexName(schema, key);
+}
+
+std::string scanStage(const Schema& schema, int order, Direction dir, int stage, bool inclusive) {
+  const bool fwd = dir == Direction::kForward;
+  std::string s = "SELECT id, ver" + fieldColumns(schema) + " FROM records";
+  std::vector<std::string> cols;
+  if (order != kFileOrder) {
+    s += " INDEXED BY " + indexName(schema, order);
+    for (int f : schema.keyFields[order]) cols.push_back(column(schema, f));
+  }
+  const int m = static_cast<int>(cols.size());
+  if (stage >= 0) {
+    s += " WHERE ";
+    for (int i = 0; i < stage; ++i) s += cols[i] + " = ? AND ";
+    const std::string op = fwd ? (inclusive && stage == m ? " >= ?" : " > ?")
+                               : (inclusive && stage == m ? " <= ?" : " < ?");
+    s += (stage == m ? std::string("id") : cols[stage]) + op;
+  }
+  s += " ORDER BY ";
+  const char* way = fwd ? " ASC" : " DESC";
+  for (const std::string& c : cols) s += c + way + ", ";
+  s += std::string("id") + way + " LIMIT ?";
+  return s;
+}
+
+std::string selectByKey(const Schema& schema, int key) {
+  std::string s = "SELECT id, ver" + fieldColumns(schema) + " FROM records INDEXED BY " +
+                  indexName(schema, key) + " WHERE ";
+  std::string order;
+  const std::vector<int>& fields = schema.keyFields[key];
+  for (size_t i = 0; i < fields.size(); ++i) {
+    s += (i ? " AND " : "") + column(schema, fields[i]) + " = ?";
+    order += column(schema, fields[i]) + ", ";
+  }
+  return s + " ORDER BY " + order + "id LIMIT 1";
+}
+
+std::string selectById(const Schema& schema) {
+  return "SELECT id, ver" + fieldColumns(schema) + " FROM records WHERE id = ?";
+}
+
+std::string insertRecord(const Schema& schema) {
+  std::string cols = "ver";
+  std::string vals = "1";
+  for (const Field& f : schema.decl.fields) {
+    cols += ", " + quote(f.name);
+    vals += ", ?";
+  }
+  for (int f : sortedFields(schema)) {
+    cols += ", " + quote(schema.decl.fields[f].name + "_SORT");
+    vals += ", ?";
+  }
+  return "INSERT INTO records(" + cols + ") VALUES(" + vals + ")";
+}
+
+std::string updateRecord(const Schema& schema, bool checked) {
+  std::string s = "UPDATE records SET ver = ver + 1";
+  for (const Field& f : schema.decl.fields) s += ", " + quote(f.name) + " = ?";
+  for (int f : sortedFields(schema)) s += ", " + quote(schema.decl.fields[f].name + "_SORT") + " = ?";
+  s += " WHERE id = ?";
+  if (checked) s += " AND ver = ?";
+  return s + " RETURNING ver";
+}
+
+std::string selectSortSources(const Schema& schema) {
+  std::string s = "SELECT id";
+  for (int f : sortedFields(schema)) {
+    const std::string& name = schema.decl.fields[f].name;
+    s += ", " + quote(name) + ", " + quote(name + "_SORT");
+  }
+  return s + " FROM records WHERE id > ? ORDER BY id LIMIT ?";
+}
+
+std::string updateSortKeys(const Schema& schema) {
+  std::string s = "UPDATE records SET ";
+  bool first = true;
+  for (int f : sortedFields(schema)) {
+    s += (first ? "" : ", ") + quote(schema.decl.fields[f].name + "_SORT") + " = ?";
+    first = false;
+  }
+  return s + " WHERE id = ?";
+}
+
+}  // namespace storage::detail::sql

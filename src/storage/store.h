@@ -1,0 +1,96 @@
+#pragma once
+// The one interface between the keyed-file logic (cursors, positions, watch) and the database
+// that holds the records (internal). Everything SQL lives behind it, so that another database
+// engine can serve the same files' logic.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "storage/error.h"
+#include "storage/schema.h"
+
+namespace storage::detail {
+
+// One record as read: its number, its version counter and its buffer image.
+struct Row {
+  int64_t id = 0;
+  int64_t version = 0;
+  std::string image;
+};
+
+// Rows read in one go, kept flat: the images lie one after another in `images`.
+struct Batch {
+  size_t recordSize = 0;
+  std::vector<int64_t> ids;
+  std::vector<int64_t> versions;
+  std::string images;
+
+  size_t size() const { return ids.size(); }
+  const char* image(size_t i) const { return images.data() + i * recordSize; }
+  void clear() {
+    ids.clear();
+    versions.clear();
+    images.clear();
+  }
+};
+
+enum class Direction { kForward, kBackward };
+
+// Where a scan starts: at the first (forward) or last (backward) record when absent, else next
+// to a key value, which itself is included or not.
+struct Bound {
+  bool present = false;
+  bool inclusive = false;
+  KeyValue value;
+};
+
+class Store {
+ public:
+  virtual ~Store() = default;
+
+  // Connects to an existing file and checks its format, layout and keys (codes 2, 3, 5, 46,
+  // 47, 90). In the exclusive mode keys that are out of date are no error: that mode is for
+  // rebuilding them. On failure nothing stays connected.
+  virtual Error open(const std::string& path, bool exclusive) = 0;
+  virtual void close() = 0;
+
+  // File-level operations on a path, without a connection of this store.
+  virtual Error create(const std::string& path) = 0;
+  virtual Error remove(const std::string& path) = 0;
+
+  // Up to `limit` rows next to `from` in an order and direction, appended to `out`.
+  virtual Error scan(int order, Direction dir, const Bound& from, size_t limit, Batch& out) = 0;
+  virtual Error readById(int64_t id, Row& out) = 0;  // kNoRecord when absent
+  // The first record in a key's order whose key equals `value` (its id is ignored).
+  virtual Error readByKey(int key, const KeyValue& value, Row& out) = 0;
+
+  // Adds a record; without key maintenance the file's keys are first marked out of date and
+  // their indexes dropped, in the same transaction.
+  virtual Error insert(const void* image, bool maintainKeys, int64_t& id) = 0;
+  // Rewrites record `id`; with `expected` set, only if its version is still *expected
+  // (kRecordChanged otherwise, also when it is gone). `version` receives the new version.
+  virtual Error update(int64_t id, const void* image, const int64_t* expected,
+                       int64_t& version) = 0;
+  virtual Error erase(int64_t id) = 0;  // kNoRecord when absent
+  virtual Error count(int64_t& n) = 0;
+  // Recomputes sort keys that do not match the collation, recreates every index, marks the
+  // keys valid.
+  virtual Error buildKeys() = 0;
+
+  virtual Error begin(int timeoutMs) = 0;
+  virtual Error commit() = 0;
+  virtual Error rollback() = 0;
+  virtual bool inTransaction() const = 0;
+
+  // How long a statement waits for another station's lock before failing with kAccessDenied.
+  virtual void setBusyLimit(int ms) = 0;
+  // Statements stepped and not yet reset; 0 between calls.
+  virtual int activeStatements() const = 0;
+};
+
+std::unique_ptr<Store> makeSqliteStore(const Schema& schema);
+
+}  // namespace storage::detail

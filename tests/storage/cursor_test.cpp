@@ -1,0 +1,331 @@
+// Reading in each key's order, positioning by key value and by position token.
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "runtime/locale/charset.h"
+#include "runtime/locale/collation.h"
+#include "storage/keyed_file.h"
+#include "storage/record_fields.h"
+#include "test_files.h"
+
+namespace storage::test {
+namespace {
+
+using runtime::cp;
+
+// Seven items whose orders differ in every way the keys can: text by the collation (digits
+// before Latin before Cyrillic, case ignored, Ё after Е), "10" before "2", numbers as numbers,
+// equal keys by record number.
+class CursorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(file.create(), kOk);
+    ASSERT_EQ(file.open(), kOk);
+    const Item items[] = {
+        item("2", 3, cp("Ёлкин"), "2"),   item("10", 3, cp("ежов"), "10"), item("3", -5, cp("Жуков"), "1"),
+        item("1", 20, "Zorro", "1"),      item("25", 3, cp("Антонов"), "2"), item("a7", 20, cp("ежов"), " "),
+        item("A6", 3, cp("Елкин"), "3"),
+    };
+    for (const Item& i : items) {
+      buf = i;
+      ASSERT_EQ(file.add(), kOk);
+    }
+  }
+
+  // Codes read from the current position onward, in one direction, until code 33.
+  std::string readAll(bool forward) {
+    std::string out;
+    int rc;
+    while ((rc = forward ? file.next() : file.prev()) == kOk) {
+      EXPECT_EQ(file.activeStatements(), 0);
+      out += (out.empty() ? "" : " ") + code(buf);
+    }
+    EXPECT_EQ(rc, kNoRecord);
+    return out;
+  }
+
+  static std::vector<std::string> split(const std::string& codes) {
+    std::vector<std::string> out;
+    for (size_t at = 0; at < codes.size();) {
+      const size_t end = std::min(codes.find(' ', at), codes.size());
+      out.push_back(codes.substr(at, end - at));
+      at = end + 1;
+    }
+    return out;
+  }
+
+  std::string readFrom(int order, bool forward) {
+    EXPECT_EQ(file.set(order), kOk);
+    return readAll(forward);
+  }
+
+  TempDir dir;
+  Item buf{};
+  KeyedFile file{itemDecl(), &buf, dir.file("ITEM.db")};
+};
+
+TEST_F(CursorTest, EachOrderForwardAndBackward) {
+  struct Case {
+    int order;
+    const char* codes;
+  };
+  const Case cases[] = {
+      {kFileOrder, "2 10 3 1 25 a7 A6"},
+      {kByCode, "1 10 2 25 3 A6 a7"},
+      {kByPlace, "3 10 2 25 A6 a7 1"},
+      {kByTitle, "1 25 10 a7 A6 2 3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.order);
+    EXPECT_EQ(readFrom(c.order, true), c.codes);
+    std::vector<std::string> backward = split(readFrom(c.order, false));
+    std::reverse(backward.begin(), backward.end());
+    EXPECT_EQ(backward, split(c.codes));
+    EXPECT_EQ(file.prev(), kNoRecord) << "stays at the end";
+  }
+}
+
+TEST_F(CursorTest, SetByKeyValue) {
+  struct Case {
+    int key;
+    Item value;
+    const char* forward;   // first records read forward
+    const char* backward;  // first record read backward
+  };
+  const Case cases[] = {
+      {kByTitle, item("", 0, cp("ЕЖОВ"), ""), "10 a7 A6", "a7"},  // equal keys on both sides
+      {kByTitle, item("", 0, cp("Ел"), ""), "A6 2 3", "a7"},       // between values
+      {kByTitle, item("", 0, cp("Я"), ""), "", "3"},               // beyond the last
+      {kByTitle, item("", 0, "", ""), "1 25 10", ""},              // before the first
+      {kByPlace, item("", 3, "", ""), "10 2 25", "3"},             // blank tag: start of group 3
+      {kByPlace, item("", 3, "", "2"), "2 25 A6", "25"},
+      {kByPlace, item("", 4, "", ""), "a7 1", "A6"},
+      {kByCode, item("100", 0, "", ""), "2 25 3", "10"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.forward) + " / " + c.backward);
+    buf = c.value;
+    ASSERT_EQ(file.setByKey(c.key), kOk);
+    std::string got;
+    for (int n = 0; n < 3 && file.next() == kOk; ++n) got += (got.empty() ? "" : " ") + code(buf);
+    EXPECT_EQ(got, c.forward);
+    buf = c.value;
+    ASSERT_EQ(file.setByKey(c.key), kOk);
+    EXPECT_EQ(file.prev() == kOk ? code(buf) : "", c.backward);
+  }
+}
+
+TEST_F(CursorTest, EofLooksAheadWithoutMoving) {
+  ASSERT_EQ(file.set(kByCode), kOk);
+  int read = 0;
+  while (!file.eof()) {
+    ASSERT_EQ(file.next(), kOk);
+    ++read;
+  }
+  EXPECT_EQ(read, 7);
+  EXPECT_EQ(code(buf), "a7");
+  EXPECT_EQ(file.next(), kNoRecord);
+  EXPECT_TRUE(file.eof());
+  ASSERT_EQ(file.prev(), kOk);
+  EXPECT_EQ(code(buf), "A6");
+}
+
+TEST_F(CursorTest, GetByKeyAndByNumber) {
+  buf = item("", 0, cp("ЕЖОВ"), "");
+  ASSERT_EQ(file.get(kByTitle), kOk);
+  EXPECT_EQ(code(buf), "10") << "the lowest record number among equal keys";
+  ASSERT_EQ(file.next(), kOk);
+  EXPECT_EQ(code(buf), "a7") << "reading goes on in the key's order";
+  buf = item("", 3, "", "2");
+  ASSERT_EQ(file.get(kByPlace), kOk);
+  EXPECT_EQ(code(buf), "2");
+  buf = item("", 3, "", "7");
+  EXPECT_EQ(file.get(kByPlace), kNoRecord);
+
+  ASSERT_EQ(file.getByNumber(3), kOk);
+  EXPECT_EQ(code(buf), "3");
+  EXPECT_EQ(file.getByNumber(0), kNoRecord);
+  EXPECT_EQ(file.put(), kNoRecord) << "no current record after number 0";
+  EXPECT_EQ(file.getByNumber(99), kNoRecord);
+}
+
+TEST_F(CursorTest, PositionsReadBackAndReanchor) {
+  for (int order : {kFileOrder, kByCode, kByPlace, kByTitle}) {
+    SCOPED_TRACE(order);
+    const std::vector<std::string> all = split(readFrom(order, true));
+    ASSERT_EQ(file.set(order), kOk);
+    for (int n = 0; n < 4; ++n) ASSERT_EQ(file.next(), kOk);
+    const std::string middle = code(buf);
+    const std::string token = file.position(order);
+    ASSERT_FALSE(token.empty());
+    EXPECT_LE(token.size(), 512u);
+    EXPECT_TRUE(std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 127; }));
+    ASSERT_EQ(file.next(), kOk);
+    EXPECT_NE(file.position(order), token);
+
+    // Kept in a blank-padded field, the token still works.
+    const std::string padded = token + std::string(512 - token.size(), ' ');
+    buf = Item{};
+    ASSERT_EQ(file.reget(padded), kOk);
+    EXPECT_EQ(code(buf), middle);
+    EXPECT_EQ(file.position(order), token) << "equal tokens for the same record";
+    ASSERT_EQ(file.reset(padded), kOk);
+    ASSERT_EQ(file.next(), kOk);
+    EXPECT_EQ(code(buf), middle);
+    ASSERT_EQ(file.reset(token), kOk);
+    ASSERT_EQ(file.prev(), kOk);
+    EXPECT_EQ(code(buf), middle);
+
+    // Another station deletes the record: the token re-anchors where it was.
+    Item other{};
+    KeyedFile station(itemDecl(), &other, file.name());
+    ASSERT_EQ(station.open(), kOk);
+    ASSERT_EQ(station.reget(token), kOk);
+    const Item deleted = other;
+    ASSERT_EQ(station.erase(), kOk);
+    ASSERT_EQ(all[3], middle);
+    EXPECT_EQ(file.reget(token), kNoRecord);
+    ASSERT_EQ(file.reset(token), kOk);
+    EXPECT_EQ(split(readAll(true)), std::vector<std::string>(all.begin() + 4, all.end()));
+    ASSERT_EQ(file.reset(token), kOk);
+    ASSERT_EQ(file.prev(), kOk);
+    EXPECT_EQ(code(buf), all[2]);
+    other = deleted;
+    ASSERT_EQ(station.add(), kOk);  // back, under a new record number
+  }
+  EXPECT_EQ(file.reget("K9.1"), kDriverError);
+  EXPECT_EQ(file.reset("nonsense"), kDriverError);
+  EXPECT_EQ(file.reget("K0.1.n5"), kDriverError) << "a number where the key has text";
+}
+
+TEST_F(CursorTest, TokenOfTheBufferWithoutCurrentRecordPositionsByValue) {
+  ASSERT_EQ(file.getByNumber(0), kNoRecord);
+  buf = item("", 0, cp("Ел"), "");
+  const std::string token = file.position(kByTitle);
+  ASSERT_EQ(file.reset(token), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  EXPECT_EQ(code(buf), "A6");
+}
+
+TEST_F(CursorTest, NoStatementStaysActiveBetweenCalls) {
+  Item other{};
+  KeyedFile writer(itemDecl(), &other, file.name());
+  ASSERT_EQ(writer.open(), kOk);
+  writer.setBusyLimit(0);  // fail at once if a lock of the reader were held
+  ASSERT_EQ(file.set(kByTitle), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  const std::string token = file.position(kByTitle);
+  const std::function<int()> calls[] = {
+      [&] { return file.next(); },
+      [&] { return file.eof() ? 1 : 0; },
+      [&] { return file.prev(); },
+      [&] { return file.reget(token); },
+      [&] { return file.reset(token); },
+      [&] { return file.get(kByTitle); },
+      [&] { return static_cast<int>(file.records()); },
+      [&] { return file.setByKey(kByPlace); },
+      [&] { return file.next(); },
+  };
+  for (const auto& call : calls) {
+    call();
+    EXPECT_EQ(file.activeStatements(), 0);
+    other = item("w", 1, "written", "1");
+    EXPECT_EQ(writer.add(), kOk) << "a writer never waits for a reader between its calls";
+  }
+}
+
+TEST_F(CursorTest, StaleReadAheadNeverOverwritesAnotherStationsChange) {
+  ASSERT_EQ(file.set(kFileOrder), kOk);
+  ASSERT_EQ(file.next(), kOk);  // fetched the next few records too
+  Item other{};
+  KeyedFile station(itemDecl(), &other, file.name());
+  ASSERT_EQ(station.open(), kOk);
+  ASSERT_EQ(station.getByNumber(2), kOk);
+  setText(itemDecl().fields[2], &other, "changed");
+  ASSERT_EQ(station.put(), kOk);
+
+  ASSERT_EQ(file.watch(), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  ASSERT_EQ(code(buf), "10");
+  setText(itemDecl().fields[2], &buf, "mine");
+  EXPECT_EQ(file.put(), kRecordChanged);
+  ASSERT_EQ(file.getByNumber(2), kOk);
+  EXPECT_EQ(title(buf), "changed");
+}
+
+// Many records with many equal keys: every order and every positioning by value agrees with a
+// plain sort, across read-ahead fetches of every size.
+TEST(CursorScale, OrdersAgreeWithASortOfTheRecords) {
+  TempDir dir;
+  Item buf{};
+  KeyedFile file(itemDecl(), &buf, dir.file("ITEM.db"));
+  ASSERT_EQ(file.create(), kOk);
+  ASSERT_EQ(file.open(), kOk);
+  std::mt19937 rng(7);
+  const std::vector<std::string> titles = {cp("Иванов"), cp("иванова"), cp("Ёжиков"), cp("Ежов"), "Adams",
+                                           cp("Яковлев"), "", cp("Ежов ")};
+  std::vector<Item> items;
+  ASSERT_EQ(file.stream(), kOk);
+  for (int i = 0; i < 2500; ++i) {
+    buf = item(std::to_string(rng() % 300), static_cast<int32_t>(rng() % 7) - 3, titles[rng() % titles.size()],
+               std::to_string(rng() % 12));
+    ASSERT_EQ(file.add(), kOk);
+    items.push_back(buf);
+  }
+  ASSERT_EQ(file.flush(), kOk);
+  // Record numbers are 1..n in the order added.
+  auto less = [&](int order) {
+    return [order](const std::pair<int, Item>& a, const std::pair<int, Item>& b) {
+      int c = 0;
+      if (order == kByCode) c = runtime::compareText(std::string(a.second.CODE, 6), std::string(b.second.CODE, 6));
+      if (order == kByTitle) c = runtime::compareText(title(a.second), title(b.second));
+      if (order == kByPlace) {
+        c = a.second.GROUP < b.second.GROUP ? -1 : a.second.GROUP > b.second.GROUP;
+        if (c == 0) c = runtime::compareText(std::string(a.second.TAG, 4), std::string(b.second.TAG, 4));
+      }
+      return c != 0 ? c < 0 : a.first < b.first;
+    };
+  };
+  std::vector<std::pair<int, Item>> numbered;
+  for (size_t i = 0; i < items.size(); ++i) numbered.emplace_back(static_cast<int>(i) + 1, items[i]);
+  for (int order : {kByCode, kByPlace, kByTitle}) {
+    SCOPED_TRACE(order);
+    auto sorted = numbered;
+    std::sort(sorted.begin(), sorted.end(), less(order));
+    ASSERT_EQ(file.set(order), kOk);
+    size_t n = 0;
+    while (file.next() == kOk) {
+      ASSERT_LT(n, sorted.size());
+      ASSERT_EQ(std::memcmp(&buf, &sorted[n].second, sizeof buf), 0) << "at " << n;
+      ++n;
+    }
+    EXPECT_EQ(n, sorted.size());
+    ASSERT_EQ(file.set(order), kOk);
+    n = sorted.size();
+    while (file.prev() == kOk) {
+      ASSERT_GT(n, 0u);
+      --n;
+      ASSERT_EQ(std::memcmp(&buf, &sorted[n].second, sizeof buf), 0) << "at " << n;
+    }
+    EXPECT_EQ(n, 0u);
+    // Positioning by value lands on the first record not below it.
+    for (int probe = 0; probe < 40; ++probe) {
+      const Item& value = items[rng() % items.size()];
+      buf = value;
+      ASSERT_EQ(file.setByKey(order), kOk);
+      ASSERT_EQ(file.next(), kOk);
+      const auto first = std::lower_bound(sorted.begin(), sorted.end(), std::make_pair(0, value), less(order));
+      EXPECT_EQ(std::memcmp(&buf, &first->second, sizeof buf), 0);
+    }
+  }
+  file.close();
+  EXPECT_EQ(integrityCheck(dir.file("ITEM.db")), "ok");
+}
+
+}  // namespace
+}  // namespace storage::test

@@ -1,0 +1,280 @@
+#include "data_files.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "csv.h"
+#include "data/records.h"
+#include "runtime/locale/charset.h"
+#include "storage/keyed_file.h"
+#include "storage/record_fields.h"
+
+namespace datatool {
+namespace {
+
+using storage::FieldType;
+
+std::string upper(std::string s) {
+  for (char& c : s) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return s;
+}
+
+const storage::FileDecl* declaration(const std::string& file) {
+  const std::string name = upper(file);
+  for (const storage::FileDecl* d : {&phonedir::PHONE_FILE(), &phonedir::STREET_FILE(),
+                                     &phonedir::PERSONAL_FILE(), &phonedir::POISK_FILE()}) {
+    if (d->name == name) return d;
+  }
+  return nullptr;
+}
+
+std::string pathOf(const std::string& dir, const storage::FileDecl& decl) {
+  return (std::filesystem::path(dir) / (decl.name + ".db")).string();
+}
+
+// What the driver said, for a person: its text for the code and its own details.
+std::string why(const storage::KeyedFile& f) {
+  const storage::Error& e = f.error();
+  std::string s = std::string(storage::errorText(e.code)) + " (" + std::to_string(e.code) + ")";
+  if (!e.driverText.empty()) s += ": " + e.driverText;
+  return s;
+}
+
+int unknownFile(const std::string& file, std::ostream& err) {
+  err << "phonedir-data: unknown file '" << file << "' (PHONE, STREET, PERSONAL or POISK)\n";
+  return 1;
+}
+
+int fieldWidthForText(const storage::Field& f) {
+  return static_cast<int>(f.type == FieldType::kCString ? f.width - 1 : f.width);
+}
+
+// Puts one CSV value into its field; an empty string when it fits, else what is wrong.
+std::string putValue(const storage::Field& f, const std::string& utf8, void* record) {
+  if (f.type == FieldType::kLong) {
+    std::string_view v = utf8;
+    while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
+    while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+    if (!v.empty() && v.front() == '+') v.remove_prefix(1);
+    int32_t n = 0;
+    auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+    if (v.empty() || ec != std::errc() || p != v.data() + v.size()) {
+      return "'" + utf8 + "' is not a number" + (ec == std::errc::result_out_of_range ? " of 32 bits" : "");
+    }
+    storage::setLong(f, record, n);
+    return {};
+  }
+  const auto text = runtime::fromUtf8(utf8);
+  if (!text) return "'" + utf8 + "' holds a character that CP1251 cannot hold";
+  if (f.type == FieldType::kCString && text->find('\0') != std::string::npos) return "holds a NUL character";
+  const int room = fieldWidthForText(f);
+  if (static_cast<int>(text->size()) > room) {
+    return "'" + utf8 + "' is too long: " + std::to_string(text->size()) + " characters, room for " +
+           std::to_string(room);
+  }
+  storage::setText(f, record, *text);
+  return {};
+}
+
+std::string getValue(const storage::Field& f, const void* record) {
+  if (f.type == FieldType::kLong) return std::to_string(storage::longValue(f, record));
+  std::string_view text = storage::storedText(f, record);
+  if (f.type == FieldType::kString) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  }
+  return runtime::toUtf8(text);
+}
+
+int findKey(const storage::FileDecl& decl, const std::string& key) {
+  if (key.empty()) return 0;
+  const std::string k = upper(key);
+  for (size_t i = 0; i < decl.keys.size(); ++i) {
+    const std::string name = upper(decl.keys[i].name);
+    // "NUM_KEY", "PHO:NUM_KEY" and "PHO_NUM_KEY" all name the key.
+    if (k == name || (k.size() > name.size() && k.compare(k.size() - name.size(), name.size(), name) == 0 &&
+                      (k[k.size() - name.size() - 1] == ':' || k[k.size() - name.size() - 1] == '_'))) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
+int load(const std::string& dir, const std::string& file, const std::string& csvPath, std::ostream& out,
+         std::ostream& err) {
+  const storage::FileDecl* decl = declaration(file);
+  if (!decl) return unknownFile(file, err);
+  std::ifstream in(csvPath, std::ios::binary);
+  if (!in) {
+    err << "phonedir-data: cannot read " << csvPath << "\n";
+    return 1;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  CsvError syntax;
+  const std::vector<CsvRecord> rows = parseCsv(text.str(), syntax);
+  if (!syntax.what.empty()) {
+    err << csvPath << ":" << syntax.line << ": " << syntax.what << "\nnothing loaded\n";
+    return 1;
+  }
+  if (rows.empty()) {
+    err << csvPath << ": no header row\nnothing loaded\n";
+    return 1;
+  }
+
+  // The header names every field once, in any order.
+  std::vector<int> fieldOfColumn;
+  std::vector<bool> named(decl->fields.size(), false);
+  for (const std::string& h : rows[0].fields) {
+    std::string name = upper(h);
+    name.erase(0, name.find_first_not_of(' '));
+    name.erase(name.find_last_not_of(' ') + 1);
+    const int f = decl->fieldIndex(name);
+    if (f < 0 || named[f]) {
+      err << csvPath << ":" << rows[0].line << ": header: " << (f < 0 ? "unknown" : "repeated") << " field '"
+          << h << "'\nnothing loaded\n";
+      return 1;
+    }
+    named[f] = true;
+    fieldOfColumn.push_back(f);
+  }
+  for (size_t f = 0; f < named.size(); ++f) {
+    if (!named[f]) {
+      err << csvPath << ":" << rows[0].line << ": header: field " << decl->fields[f].name
+          << " is missing\nnothing loaded\n";
+      return 1;
+    }
+  }
+
+  // Every row is checked before anything is written.
+  std::string records;
+  std::string record(decl->recordSize, '\0');
+  int bad = 0;
+  for (size_t r = 1; r < rows.size(); ++r) {
+    const CsvRecord& row = rows[r];
+    if (row.fields.size() != fieldOfColumn.size()) {
+      err << csvPath << ":" << row.line << ": " << row.fields.size() << " fields, the header has "
+          << fieldOfColumn.size() << "\n";
+      ++bad;
+      continue;
+    }
+    storage::clearRecord(*decl, record.data());
+    bool rowBad = false;
+    for (size_t c = 0; c < fieldOfColumn.size(); ++c) {
+      const storage::Field& f = decl->fields[fieldOfColumn[c]];
+      const std::string problem = putValue(f, row.fields[c], record.data());
+      if (!problem.empty()) {
+        err << csvPath << ":" << row.line << ": " << f.name << ": " << problem << "\n";
+        rowBad = true;
+      }
+    }
+    if (rowBad) {
+      ++bad;
+    } else {
+      records += record;
+    }
+  }
+  if (bad > 0) {
+    err << "nothing loaded: " << bad << " bad row" << (bad == 1 ? "" : "s") << "\n";
+    return 1;
+  }
+
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  const std::string path = pathOf(dir, *decl);
+  storage::KeyedFile f(*decl, record.data(), path);
+  int rc = f.open(storage::kExclusive);
+  const bool created = rc == storage::kFileNotFound;
+  if (created) {
+    rc = f.create();
+    if (rc == storage::kOk) rc = f.open(storage::kExclusive);
+  }
+  if (rc != storage::kOk) {
+    err << "phonedir-data: cannot open " << path << ": " << why(f) << "\nnothing loaded\n";
+    return 1;
+  }
+  // One transaction: all rows or none. The keys are rebuilt once afterwards.
+  rc = f.begin(5);
+  const size_t count = records.size() / decl->recordSize;
+  for (size_t i = 0; rc == storage::kOk && i < count; ++i) {
+    std::copy_n(records.data() + i * decl->recordSize, decl->recordSize, record.data());
+    rc = f.append();
+  }
+  if (rc == storage::kOk) rc = f.commit();
+  if (rc != storage::kOk) {
+    err << "phonedir-data: writing " << path << " failed: " << why(f) << "\nnothing loaded\n";
+    f.rollback();
+    f.close();
+    if (created) f.remove();
+    return 1;
+  }
+  if (f.buildKeys() != storage::kOk) {
+    err << "phonedir-data: " << count << " records loaded into " << path
+        << ", but rebuilding the keys failed: " << why(f) << "\n";
+    return 1;
+  }
+  f.close();
+  out << "loaded " << count << " record" << (count == 1 ? "" : "s") << " into " << path << "\n";
+  return 0;
+}
+
+int dump(const std::string& dir, const std::string& file, const std::string& key, std::ostream& out,
+         std::ostream& err) {
+  const storage::FileDecl* decl = declaration(file);
+  if (!decl) return unknownFile(file, err);
+  const int k = findKey(*decl, key);
+  if (k < 0) {
+    err << "phonedir-data: " << decl->name << " has no key '" << key << "' (";
+    for (size_t i = 0; i < decl->keys.size(); ++i) err << (i ? ", " : "") << decl->keys[i].name;
+    err << ")\n";
+    return 1;
+  }
+  std::string record(decl->recordSize, '\0');
+  const std::string path = pathOf(dir, *decl);
+  storage::KeyedFile f(*decl, record.data(), path);
+  if (f.open() != storage::kOk) {
+    err << "phonedir-data: cannot open " << path << ": " << why(f) << "\n";
+    if (f.errorCode() == storage::kKeysInvalid) err << "run: phonedir-data rebuild " << dir << " " << file << "\n";
+    return 1;
+  }
+  std::vector<std::string> header;
+  for (const storage::Field& field : decl->fields) header.push_back(field.name);
+  out << csvLine(header);
+  f.set(k);
+  int rc;
+  std::vector<std::string> values(decl->fields.size());
+  while ((rc = f.next()) == storage::kOk) {
+    for (size_t i = 0; i < decl->fields.size(); ++i) values[i] = getValue(decl->fields[i], record.data());
+    out << csvLine(values);
+  }
+  if (rc != storage::kNoRecord) {
+    err << "phonedir-data: reading " << path << " failed: " << why(f) << "\n";
+    return 1;
+  }
+  out.flush();
+  return out ? 0 : 1;
+}
+
+int rebuild(const std::string& dir, const std::string& file, std::ostream& out, std::ostream& err) {
+  const storage::FileDecl* decl = declaration(file);
+  if (!decl) return unknownFile(file, err);
+  std::string record(decl->recordSize, '\0');
+  const std::string path = pathOf(dir, *decl);
+  storage::KeyedFile f(*decl, record.data(), path);
+  if (f.open(storage::kExclusive) != storage::kOk || f.buildKeys() != storage::kOk) {
+    err << "phonedir-data: cannot rebuild the keys of " << path << ": " << why(f) << "\n";
+    return 1;
+  }
+  f.close();
+  out << "rebuilt the keys of " << path << "\n";
+  return 0;
+}
+
+}  // namespace datatool

@@ -1,0 +1,40 @@
+// phonedir-script [--dir DIR] SCRIPT: plays a scenario against the program on the headless
+// backend in working directory DIR and prints the transcript.
+
+#include <unistd.h>
+
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "script_runner.h"
+
+int main(int argc, char** argv) {
+  std::string dir;
+  std::string path;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--dir" && i + 1 < argc) {
+      dir = argv[++i];
+    } else if (path.empty() && arg.rfind("--", 0) != 0) {
+      path = arg;
+    } else {
+      path.clear();
+      break;
+    }
+  }
+  if (path.empty()) {
+    std::cerr << "usage: phonedir-script [--dir DIR] SCRIPT\n";
+    return 2;
+  }
+  std::ifstream script(path);
+  if (!script) {
+    std::cerr << "phonedir-script: cannot read " << path << "\n";
+    return 2;
+  }
+  if (!dir.empty() && chdir(dir.c_str()) != 0) {
+    std::cerr << "phonedir-script: cannot enter " << dir << "\n";
+    return 2;
+  }
+  return phonedir::script::runScript(script, std::cout);
+}
