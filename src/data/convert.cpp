@@ -25,8 +25,10 @@ void convertRange(std::string_view prefix, int32_t& NUM, int progress) {
     if (std::string_view(PHO.PHONE, prefix.size()) != prefix) break;
     NUM = nextProgress(NUM);
     runtime::display(progress);
-    PHO.PHONE[5] = ' ';
-    phone.put();  // a record that cannot be written stays in the old form
+    // Only the NUL of the old form becomes a blank: the sixth digit of a six-digit number is
+    // part of the number. A record that cannot be written stays in the old form.
+    if (PHO.PHONE[5] == '\0') PHO.PHONE[5] = ' ';
+    phone.put();
   }
 }
 

@@ -1,5 +1,6 @@
 #include "runtime/headless_driver.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "runtime/runtime.h"
@@ -204,7 +205,9 @@ std::string HeadlessDriver::dump() const {
     flags(out, *c);
     out << "\n";
   }
-  const auto buttons = backend_.toolbar();
+  auto buttons = backend_.toolbar();
+  std::sort(buttons.begin(), buttons.end(),
+            [](const ControlSnapshot& a, const ControlSnapshot& b) { return a.number < b.number; });
   if (!buttons.empty()) {
     out << "toolbar";
     bool first = true;

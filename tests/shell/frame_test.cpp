@@ -1,0 +1,106 @@
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "../data/data_fixture.h"
+#include "../data/data_fixture_files.h"
+#include "runtime/clock.h"
+#include "runtime/headless_driver.h"
+#include "shell/globals.h"
+#include "shell/program.h"
+
+namespace phonedir {
+namespace {
+
+class FrameTest : public test::DataTest {
+ protected:
+  void TearDown() override {
+    runtime::setFixedMoment(std::nullopt);
+    test::DataTest::TearDown();
+  }
+
+  std::vector<std::string> startProgram() {
+    runtime::runMain(&_main);
+    EXPECT_TRUE(runtime::waitIdle());
+    return backend.takeTranscript();
+  }
+
+  std::optional<runtime::WindowSnapshot> frame() const { return backend.windowOf("START"); }
+
+  runtime::HeadlessDriver driver{backend};
+};
+
+TEST_F(FrameTest, FirstRunInAnEmptyFolder) {
+  const auto transcript = startProgram();
+  const std::vector<std::string> expected = {"open START \"Телефонный справочник (личный)\"",
+                                             R"(open PERSONAL "")"};
+  EXPECT_EQ(transcript, expected);
+  EXPECT_TRUE(std::filesystem::exists("PHONE.db"));
+  EXPECT_EQ(frame()->timer, 100) << "a frame without a timer period ticks every second";
+  EXPECT_EQ(frame()->statusTexts.at(0).size(), std::string("Выберите справочник в меню, листайте кнопками панели").size());
+}
+
+TEST_F(FrameTest, OldNumbersAreConvertedBeforeThePersonalDirectoryOpens) {
+  test::makePhoneFile({test::phoneRecord("12345 ", 1, "А"),
+                       test::phoneRecord(std::string("36000") + '\0', 1, "Б")});
+  const auto transcript = startProgram();
+  const std::vector<std::string> expected = {
+      "open START \"Телефонный справочник (личный)\"",
+      R"(open CONVERT "Структура базы изменена. Придется подожнать")",
+      "beep",
+      "close CONVERT",
+      R"(open PERSONAL "")",
+  };
+  EXPECT_EQ(transcript, expected);
+  EXPECT_EQ(std::string(test::readPhoneFile()[1].PHONE, 6), "36000 ");
+}
+
+TEST_F(FrameTest, PresentNumbersAreLeftAlone) {
+  test::makePhoneFile({test::phoneRecord("36000 ", 1, "Б")});
+  const auto transcript = startProgram();
+  EXPECT_EQ(transcript.size(), 2u);
+}
+
+TEST_F(FrameTest, StatusBarShowsTheDayDateAndTime) {
+  struct Case {
+    int year, month, day, hundredths;
+    const char* zone2;
+    const char* zone3;
+  };
+  const Case cases[] = {
+      {2026, 12, 7, (12 * 3600 + 34 * 60 + 56) * 100, "Понедельник, 07.12.2026", "12:34:56"},
+      {2026, 12, 6, 5, "Воскресенье, 06.12.2026", "00:00:00"},
+      {2027, 1, 2, 8639999, "Суббота, 02.01.2027", "23:59:59"},
+  };
+  for (const Case& c : cases) {
+    runtime::setFixedMoment(runtime::FixedMoment{runtime::dayNumber({c.year, c.month, c.day}),
+                                                 c.hundredths});
+    startProgram();
+    EXPECT_EQ(frame()->statusTexts.at(1), c.zone2);
+    EXPECT_EQ(frame()->statusTexts.at(2), c.zone3);
+    runtime::shutdown();
+    runtime::init(backend);
+  }
+}
+
+TEST_F(FrameTest, MenuEntriesStartOneInstanceEachAndNameTheFrame) {
+  startProgram();
+  ASSERT_TRUE(driver.menu(-2));
+  ASSERT_TRUE(driver.menu(-2));
+  EXPECT_EQ(frame()->caption, "Телефонный справочник (г.Верболесск)");
+  const auto transcript = backend.takeTranscript();
+  EXPECT_EQ(std::count(transcript.begin(), transcript.end(), R"(open GOROD "")"), 1);
+  EXPECT_NE(RUNNING_GOROD.load(), 0);
+  ASSERT_TRUE(driver.menu(-3));
+  EXPECT_EQ(frame()->caption, "Поиск в городском телефонном справочнике");
+  ASSERT_TRUE(driver.focus("GOROD"));
+  ASSERT_TRUE(driver.close());
+  EXPECT_EQ(RUNNING_GOROD.load(), 0) << "closing the window frees its flag";
+  ASSERT_TRUE(driver.menu(-2));
+  EXPECT_TRUE(backend.windowOf("GOROD").has_value());
+}
+
+}  // namespace
+}  // namespace phonedir
