@@ -1,6 +1,7 @@
 #include "data/files.h"
 
 #include "data/file_opening.h"
+#include "storage/error.h"
 
 namespace phonedir {
 namespace {
@@ -41,6 +42,9 @@ ThreadFiles::ThreadFiles()
       POISK(POISK_FILE(), &POI) {}
 
 ThreadFiles& files() {
+  // Closing the files at the thread's end sets its last error, so that must be made first:
+  // thread-local objects are destroyed in the reverse order of their construction.
+  static_cast<void>(storage::lastError());
   thread_local ThreadFiles instances;
   return instances;
 }
