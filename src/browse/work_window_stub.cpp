@@ -18,8 +18,14 @@ void runWorkWindowStub(const runtime::WindowDef& def, std::atomic<uint8_t>& runn
   runtime::closeWindow();
 }
 
-void GOROD() { runWorkWindowStub(layout::gorodWindow(), RUNNING_GOROD); }
-void PERSONAL() { runWorkWindowStub(layout::personalWindow(), RUNNING_PERSONAL); }
-void POISK() { runWorkWindowStub(layout::poiskWindow(), RUNNING_POISK); }
+void GOROD() {
+  runWorkWindowStub(layout::gorodWindow(), RUNNING_GOROD);
+}
+void PERSONAL() {
+  runWorkWindowStub(layout::personalWindow(), RUNNING_PERSONAL);
+}
+void POISK() {
+  runWorkWindowStub(layout::poiskWindow(), RUNNING_POISK);
+}
 
 }  // namespace phonedir

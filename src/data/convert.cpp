@@ -34,7 +34,9 @@ void convertRange(std::string_view prefix, int32_t& NUM, int progress) {
 
 }  // namespace
 
-int32_t nextProgress(int32_t NUM) { return NUM + 1 > 100 ? 1 : NUM + 1; }
+int32_t nextProgress(int32_t NUM) {
+  return NUM + 1 > 100 ? 1 : NUM + 1;
+}
 
 void CONVERT() {
   RequestScope request;

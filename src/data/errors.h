@@ -8,10 +8,10 @@
 namespace phonedir {
 
 struct CurrentError {
-  int32_t code = 0;        // 0, 2, 3, 5, 33, 46, 47, 52, 89 or 90
-  std::string text;        // the text of the code
-  int32_t fileCode = 0;    // with code 90: the driver's own code
-  std::string fileText;    // with code 90: the driver's own text
+  int32_t code = 0;      // 0, 2, 3, 5, 33, 46, 47, 52, 89 or 90
+  std::string text;      // the text of the code
+  int32_t fileCode = 0;  // with code 90: the driver's own code
+  std::string fileText;  // with code 90: the driver's own text
 };
 
 CurrentError currentError();

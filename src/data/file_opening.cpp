@@ -21,7 +21,9 @@ std::string trim(std::string s) {
   return s.substr(start);
 }
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isSeparator(char c) {
+  return c == '\\' || c == '/';
+}
 
 // The wait cursor as CHECKOPEN keeps it: on while an open is retried, off again at any exit.
 class WaitCursor {
@@ -112,9 +114,10 @@ void CREATEDIR(const std::string& FULLNAME) {
     if (LOC_TEMPFILE.size() > 256) LOC_TEMPFILE.resize(256);
     if (!LOC_TEMPFILE.empty() && LOC_TEMPFILE.back() == ':') continue;
     bool furtherSeparator = false;
-    for (size_t i = p; i < FULLNAME.size(); ++i) furtherSeparator = furtherSeparator || isSeparator(FULLNAME[i]);
+    for (size_t i = p; i < FULLNAME.size(); ++i)
+      furtherSeparator = furtherSeparator || isSeparator(FULLNAME[i]);
     if (!furtherSeparator && p < FULLNAME.size() && FULLNAME[p] == '!') return;
-    struct stat st{};
+    struct stat st {};
     if (stat(LOC_TEMPFILE.c_str(), &st) != 0) mkdir(LOC_TEMPFILE.c_str(), 0777);
   }
 }

@@ -49,13 +49,29 @@ ThreadFiles& files() {
   return instances;
 }
 
-void OPENFILE_PHONE() { openCounted(files().PHONE, PHONE_USED); }
-void OPENFILE_STREET() { openCounted(files().STREET, STREET_USED); }
-void OPENFILE_PERSONAL() { openCounted(files().PERSONAL, PERSONAL_USED); }
-void OPENFILE_POISK() { openCounted(files().POISK, POISK_USED); }
-void CLOSEFILE_PHONE() { closeCounted(files().PHONE, PHONE_USED); }
-void CLOSEFILE_STREET() { closeCounted(files().STREET, STREET_USED); }
-void CLOSEFILE_PERSONAL() { closeCounted(files().PERSONAL, PERSONAL_USED); }
-void CLOSEFILE_POISK() { closeCounted(files().POISK, POISK_USED); }
+void OPENFILE_PHONE() {
+  openCounted(files().PHONE, PHONE_USED);
+}
+void OPENFILE_STREET() {
+  openCounted(files().STREET, STREET_USED);
+}
+void OPENFILE_PERSONAL() {
+  openCounted(files().PERSONAL, PERSONAL_USED);
+}
+void OPENFILE_POISK() {
+  openCounted(files().POISK, POISK_USED);
+}
+void CLOSEFILE_PHONE() {
+  closeCounted(files().PHONE, PHONE_USED);
+}
+void CLOSEFILE_STREET() {
+  closeCounted(files().STREET, STREET_USED);
+}
+void CLOSEFILE_PERSONAL() {
+  closeCounted(files().PERSONAL, PERSONAL_USED);
+}
+void CLOSEFILE_POISK() {
+  closeCounted(files().POISK, POISK_USED);
+}
 
 }  // namespace phonedir

@@ -39,7 +39,9 @@ struct Message {
 };
 
 // The literal pieces are UTF-8 here and become CP1251 as they are joined.
-std::string t(const char* utf8) { return cp(utf8); }
+std::string t(const char* utf8) {
+  return cp(utf8);
+}
 
 const Message kMessages[] = {
     {1, "Файл неправильной структуры", Icon::Exclamation, 1, 1, "Неправильная структура файла!",
@@ -60,8 +62,8 @@ const Message kMessages[] = {
      }},
     {5, "Ошибка при создании файла", Icon::Exclamation, 1, 1, "Ошибка  при создании файла!",
      [](const Inserts& in) {
-       return t("Ошибка: (") + in.error + t(") при открытии созданного ") + t("файла:") +
-              in.text1 + t(".  Нажмите OK для завершения программы.");
+       return t("Ошибка: (") + in.error + t(") при открытии созданного ") + t("файла:") + in.text1 +
+              t(".  Нажмите OK для завершения программы.");
      }},
     {14, "Ошибка при добавлении записи", Icon::Exclamation, 1, 1, nullptr,
      [](const Inserts& in) {
@@ -133,10 +135,10 @@ Inserts composeError(const SavedError& saved) {
   Inserts in;
   if (saved.SAVEERRORCODE != 0) {
     in.code = saved.SAVEERRORCODE;
-    in.error = saved.SAVEERRORCODE == 90
-                   ? trimRight(saved.SAVEFILEERROR) + " (" +
-                         std::to_string(saved.SAVEFILEERRORCODE) + ")"
-                   : trimRight(saved.SAVEERROR) + " (" + std::to_string(saved.SAVEERRORCODE) + ")";
+    in.error =
+        saved.SAVEERRORCODE == 90
+            ? trimRight(saved.SAVEFILEERROR) + " (" + std::to_string(saved.SAVEFILEERRORCODE) + ")"
+            : trimRight(saved.SAVEERROR) + " (" + std::to_string(saved.SAVEERRORCODE) + ")";
   } else {
     const CurrentError current = currentError();
     in.code = current.code;

@@ -55,12 +55,24 @@ void RISAVEERROR(storage::KeyedFile& file) {
   file.rollback();
 }
 
-int32_t RIUPDATE_STREET(bool) { return rewrite(files().STREET, "Street"); }
-int32_t RIUPDATE_PHONE(bool) { return rewrite(files().PHONE, "Phone"); }
-int32_t RIUPDATE_PERSONAL(bool) { return rewrite(files().PERSONAL, "Personal"); }
+int32_t RIUPDATE_STREET(bool) {
+  return rewrite(files().STREET, "Street");
+}
+int32_t RIUPDATE_PHONE(bool) {
+  return rewrite(files().PHONE, "Phone");
+}
+int32_t RIUPDATE_PERSONAL(bool) {
+  return rewrite(files().PERSONAL, "Personal");
+}
 
-int32_t RIDELETE_STREET() { return erase(files().STREET, STR_NUM_KEY, "Street"); }
-int32_t RIDELETE_PHONE() { return erase(files().PHONE, PHO_NUM_KEY, "Phone"); }
-int32_t RIDELETE_PERSONAL() { return erase(files().PERSONAL, PER_BY_NAME, "Personal"); }
+int32_t RIDELETE_STREET() {
+  return erase(files().STREET, STR_NUM_KEY, "Street");
+}
+int32_t RIDELETE_PHONE() {
+  return erase(files().PHONE, PHO_NUM_KEY, "Phone");
+}
+int32_t RIDELETE_PERSONAL() {
+  return erase(files().PERSONAL, PER_BY_NAME, "Personal");
+}
 
 }  // namespace phonedir

@@ -30,7 +30,9 @@ template <size_t N>
 Binding bindCString(char (&field)[N]) {
   return {field, VarType::CString, static_cast<int>(N)};
 }
-inline Binding bindLong(int32_t& value) { return {&value, VarType::Long, 4}; }
+inline Binding bindLong(int32_t& value) {
+  return {&value, VarType::Long, 4};
+}
 
 // The variable as text: a STRING's bytes, a CSTRING up to its NUL, a number in decimal.
 std::string readBinding(const Binding& binding);

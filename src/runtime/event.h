@@ -52,7 +52,7 @@ struct Event {
   int code = 0;
   int field = 0;                    // control number; 0 for window events
   std::optional<std::string> text;  // Accepted entry: the text the user left in it (UTF-8)
-  int value = 0;   // NewSelection: row (1-based); ScrollDrag: thumb 0..100; AlertKey: key code
+  int value = 0;    // NewSelection: row (1-based); ScrollDrag: thumb 0..100; AlertKey: key code
   int keyChar = 0;  // AlertKey: the character of the key, when it has one
   int x = 0, y = 0, width = 0, height = 0;  // Moved / Sized: dialog units
 };

@@ -10,7 +10,9 @@ namespace {
 constexpr std::array<const char*, 8> kButtonNames = {"OK",    "Yes",    "No",     "Abort",
                                                      "Retry", "Ignore", "Cancel", "Help"};
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string quoted(const std::string& s) {
+  return "\"" + s + "\"";
+}
 
 std::string buttonList(int buttons) {
   std::string out;
@@ -81,8 +83,8 @@ int HeadlessBackend::messageBox(const MessageRequest& r) {
       answers_.pop_front();
     }
   }
-  std::string line = "message " + quoted(r.title) + " " + quoted(r.text) + " " +
-                     buttonList(r.buttons) + " -> ";
+  std::string line =
+      "message " + quoted(r.title) + " " + quoted(r.text) + " " + buttonList(r.buttons) + " -> ";
   if (answer == 0) {
     answer = r.defaultButton;
     line += buttonName(answer) + " (default)";

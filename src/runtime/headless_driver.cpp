@@ -38,7 +38,9 @@ const char* kindName(ControlKind k) {
   return "control";
 }
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string quoted(const std::string& s) {
+  return "\"" + s + "\"";
+}
 
 void flags(std::ostringstream& out, const ControlSnapshot& c) {
   if (c.disabled) out << " [disabled]";
@@ -147,7 +149,9 @@ bool HeadlessDriver::menu(int number) {
   return sendToFrame(e);
 }
 
-bool HeadlessDriver::toolbar(int number) { return menu(number); }
+bool HeadlessDriver::toolbar(int number) {
+  return menu(number);
+}
 
 bool HeadlessDriver::focus(const std::string& proc) {
   const auto w = backend_.windowOf(proc);
@@ -159,7 +163,9 @@ bool HeadlessDriver::focus(const std::string& proc) {
   return settle();
 }
 
-bool HeadlessDriver::settle() { return waitIdle(); }
+bool HeadlessDriver::settle() {
+  return waitIdle();
+}
 
 std::string HeadlessDriver::dump() const {
   const auto w = backend_.activeWindow();
@@ -171,10 +177,9 @@ std::string HeadlessDriver::dump() const {
   for (const auto& c : w->controls) {
     if (c.number != 0) controls.push_back(&c);
   }
-  std::stable_sort(controls.begin(), controls.end(),
-                   [](const ControlSnapshot* a, const ControlSnapshot* b) {
-                     return a->number < b->number;
-                   });
+  std::stable_sort(
+      controls.begin(), controls.end(),
+      [](const ControlSnapshot* a, const ControlSnapshot* b) { return a->number < b->number; });
   for (const ControlSnapshot* c : controls) {
     out << "  " << kindName(c->kind) << " " << c->label;
     switch (c->kind) {

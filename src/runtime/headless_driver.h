@@ -15,16 +15,16 @@ class HeadlessDriver {
   explicit HeadlessDriver(HeadlessBackend& backend) : backend_(backend) {}
 
   // Each returns false (and does nothing) when there is no active window or no such control.
-  bool press(const std::string& label);                     // Accepted
-  bool type(const std::string& label, const std::string& text);  // Accepted with the text
+  bool press(const std::string& label);                              // Accepted
+  bool type(const std::string& label, const std::string& text);      // Accepted with the text
   bool key(const std::string& label, int keyCode, int keyChar = 0);  // AlertKey
-  bool scroll(const std::string& label, int eventCode);      // ScrollUp..ScrollBottom
-  bool thumb(const std::string& label, int position);        // ScrollDrag
-  bool selectRow(const std::string& label, int row);         // NewSelection
-  bool close();                                              // CloseWindow
-  bool resize(int width, int height);                        // Sized
-  bool menu(int number);     // a menu entry of the frame
-  bool toolbar(int number);  // a toolbar button of the frame
+  bool scroll(const std::string& label, int eventCode);              // ScrollUp..ScrollBottom
+  bool thumb(const std::string& label, int position);                // ScrollDrag
+  bool selectRow(const std::string& label, int row);                 // NewSelection
+  bool close();                                                      // CloseWindow
+  bool resize(int width, int height);                                // Sized
+  bool menu(int number);                                             // a menu entry of the frame
+  bool toolbar(int number);             // a toolbar button of the frame
   bool focus(const std::string& proc);  // GainFocus to that procedure's window
 
   // Waits until every thread is idle; false after the timeout.

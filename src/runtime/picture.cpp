@@ -58,7 +58,8 @@ Picture::Picture(std::string_view spec) : spec_(spec) {
     const size_t close = spec.find('P', 1);
     kind_ = Kind::Pattern;
     pattern_ = std::string(spec.substr(1, close == std::string_view::npos ? spec.npos : close - 1));
-    blankWhenEmpty_ = close != std::string_view::npos && spec.substr(close + 1).find('B') != spec.npos;
+    blankWhenEmpty_ =
+        close != std::string_view::npos && spec.substr(close + 1).find('B') != spec.npos;
     for (char c : pattern_) length_ += (c == '#' || c == '<');
   } else if (!spec.empty() && spec[0] == 'D') {
     kind_ = Kind::Date;
@@ -126,8 +127,8 @@ std::string Picture::format(std::string_view stored) const {
       if (!t) return {};
       const long long seconds = *t / 100;
       char buf[16];
-      std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld", seconds / 3600 % 24,
-                    seconds / 60 % 60, seconds % 60);
+      std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld", seconds / 3600 % 24, seconds / 60 % 60,
+                    seconds % 60);
       return buf;
     }
   }

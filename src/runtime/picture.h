@@ -36,8 +36,8 @@ class Picture {
   enum class Kind { Text, Number, Pattern, Date, Time };
   std::string spec_;
   Kind kind_ = Kind::Text;
-  int length_ = 0;        // Text: characters; Number: digits
-  std::string pattern_;   // Pattern: between the P's
+  int length_ = 0;       // Text: characters; Number: digits
+  std::string pattern_;  // Pattern: between the P's
   bool blankWhenEmpty_ = false;
 };
 

@@ -75,9 +75,13 @@ Global& g() {
 
 thread_local ThreadState* self = nullptr;
 
-Backend& backend() { return *g().backend; }
+Backend& backend() {
+  return *g().backend;
+}
 
-bool isToolbarNumber(int n) { return n >= kToolbarFirst && n <= kToolbarLast; }
+bool isToolbarNumber(int n) {
+  return n >= kToolbarFirst && n <= kToolbarLast;
+}
 
 bool hasEventFor(const ThreadState& t, WindowId window) {
   return std::any_of(t.queue.begin(), t.queue.end(),
@@ -302,7 +306,9 @@ void runMain(std::function<void()> proc) {
   });
 }
 
-ThreadId thread() { return self != nullptr ? self->id : 0; }
+ThreadId thread() {
+  return self != nullptr ? self->id : 0;
+}
 
 bool stopping() {
   std::lock_guard lock(g().mutex);
@@ -356,7 +362,9 @@ void closeWindow() {
   if (self != nullptr) closeTopWindow(*self);
 }
 
-bool hasWindow() { return top() != nullptr; }
+bool hasWindow() {
+  return top() != nullptr;
+}
 
 Window& window() {
   Window* w = top();
@@ -420,14 +428,20 @@ int event() {
   }
 }
 
-int field() { return self != nullptr ? self->current.field : 0; }
+int field() {
+  return self != nullptr ? self->current.field : 0;
+}
 
 int accepted() {
   return self != nullptr && self->current.code == ev::Accepted ? self->current.field : 0;
 }
 
-int keyCode() { return self != nullptr ? self->keyCode : 0; }
-int keyChar() { return self != nullptr ? self->keyChar : 0; }
+int keyCode() {
+  return self != nullptr ? self->keyCode : 0;
+}
+int keyChar() {
+  return self != nullptr ? self->keyChar : 0;
+}
 
 void setKeyCode(int code) {
   if (self != nullptr) self->keyCode = code;
@@ -530,7 +544,8 @@ int messageBox(std::string_view text, std::string_view caption, Icon icon, int b
   r.icon = icon;
   r.buttons = buttons;
   r.defaultButton = defaultButton;
-  for (int b = 0; b < 8; ++b) r.captions.push_back(toUtf8(buttonCaption(static_cast<ButtonKind>(b))));
+  for (int b = 0; b < 8; ++b)
+    r.captions.push_back(toUtf8(buttonCaption(static_cast<ButtonKind>(b))));
   if (Window* w = top()) push(*self, *w, false);
   return backend().messageBox(r);
 }
@@ -555,10 +570,16 @@ void halt(std::string_view text) {
   throw Halted{};
 }
 
-void beep() { backend().beep(); }
+void beep() {
+  backend().beep();
+}
 
-void setWaitCursor(bool on) { backend().setWaitCursor(thread(), on); }
+void setWaitCursor(bool on) {
+  backend().setWaitCursor(thread(), on);
+}
 
-ThreadId activeThread() { return backend().activeThread(); }
+ThreadId activeThread() {
+  return backend().activeThread();
+}
 
 }  // namespace runtime

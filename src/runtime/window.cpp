@@ -4,7 +4,9 @@
 
 namespace runtime {
 
-int defaultRowsShown(int height) { return height > 10 ? (height - 10) / 10 : 0; }
+int defaultRowsShown(int height) {
+  return height > 10 ? (height - 10) / 10 : 0;
+}
 
 Window::Window(const WindowDef& d, WindowId windowId, ThreadId owner)
     : id(windowId),

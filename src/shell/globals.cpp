@@ -19,7 +19,9 @@ namespace {
 std::mutex savedMutex;
 SavedError saved;
 
-std::string cut254(const std::string& s) { return s.size() > 254 ? s.substr(0, 254) : s; }
+std::string cut254(const std::string& s) {
+  return s.size() > 254 ? s.substr(0, 254) : s;
+}
 
 // Three stops per letter (the letter alone, then "К" and "Х" after it), four for the letters
 // whose names are common enough to need a finer split (З, П, Ч, Я).

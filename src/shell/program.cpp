@@ -7,9 +7,8 @@ namespace phonedir {
 
 void SETLOCALEENV() {
   using runtime::cp;
-  runtime::setLocaleValue(
-      "CASE", cp("ABCDEFGHIJKLMNOPQRSTUVWXYZАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЬЫЪЭЮЯ,"
-                 "abcdefghijklmnopqrstuvwxyzабвгдежзийклмнопрстуфхцчшщьыъэюя"));
+  runtime::setLocaleValue("CASE", cp("ABCDEFGHIJKLMNOPQRSTUVWXYZАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЬЫЪЭЮЯ,"
+                                     "abcdefghijklmnopqrstuvwxyzабвгдежзийклмнопрстуфхцчшщьыъэюя"));
   runtime::setLocaleValue("CHARSET", "Windows");
   runtime::setLocaleValue("COLSEQ", "WINDOWS");
   runtime::setLocaleValue(
@@ -17,8 +16,8 @@ void SETLOCALEENV() {
       cp("Январь,Февраль,Март,Апрель,Май,Июнь,Июль,Август,Сентябрь,Октябрь,Ноябрь,Декабрь"));
   runtime::setLocaleValue("MON", cp("Янв,Фев,Мар,Апр,Май,Июн,Июл,Авг,Сен,Окт,Ноя,Дек"));
   runtime::setLocaleValue("AMPM", "WINDOWS");
-  runtime::setLocaleValue(
-      "BUTTON", cp("&ОК,&Да,&Нет,&Прервать,По&вторить,П&ропустить,&Отменить,&Справка"));
+  runtime::setLocaleValue("BUTTON",
+                          cp("&ОК,&Да,&Нет,&Прервать,По&вторить,П&ропустить,&Отменить,&Справка"));
 }
 
 void _main() {

@@ -27,7 +27,7 @@ TEST_F(ConvertTest, OldFiveDigitNumbersInBothRangesGetTheirBlank) {
   const std::vector<std::string> expected = {
       R"(open CONVERT "Структура базы изменена. Придется подожнать")", "beep", "close CONVERT"};
   EXPECT_EQ(transcript, expected);
-  const std::vector<std::string> after = {"31234 ", "39999 ", "52101 ", "312345",
+  const std::vector<std::string> after = {"31234 ", "39999 ",      "52101 ",      "312345",
                                           "33333 ", "41234" + nul, "52200" + nul, "29999" + nul};
   const auto records = test::readPhoneFile();
   ASSERT_EQ(records.size(), after.size());

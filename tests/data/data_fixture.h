@@ -2,6 +2,7 @@
 // A working directory of its own and a headless runtime for the data-layer tests, which run
 // the system's procedures on a procedure thread and read back what the user would have seen.
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,8 +10,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "runtime/headless_backend.h"
 #include "runtime/runtime.h"

@@ -45,7 +45,8 @@ std::vector<PHO_RECORD> readPhoneFile(const std::string& path) {
 }
 
 std::string integrityCheck(const std::string& path) {
-  const std::string command = std::string(SQLITE3_PROGRAM) + " '" + path + "' 'PRAGMA integrity_check;'";
+  const std::string command =
+      std::string(SQLITE3_PROGRAM) + " '" + path + "' 'PRAGMA integrity_check;'";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return "cannot run sqlite3";
   std::string out;

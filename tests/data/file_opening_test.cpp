@@ -1,16 +1,15 @@
 #include "data/file_opening.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "data/files.h"
 #include "data_fixture.h"
@@ -122,8 +121,9 @@ TEST_F(FileOpeningTest, FileOfAnotherLayoutStopsTheProgram) {
   }
   const auto transcript = run([] { OPENFILE_PHONE(); });
   ASSERT_EQ(transcript.size(), 2u);
-  EXPECT_EQ(transcript[0],
-            R"(message "Файл неправильной структуры" "Файл PHONE.db не соответствует описанию. Нажмите OK для завершения программы." OK -> OK (default))");
+  EXPECT_EQ(
+      transcript[0],
+      R"(message "Файл неправильной структуры" "Файл PHONE.db не соответствует описанию. Нажмите OK для завершения программы." OK -> OK (default))");
   EXPECT_EQ(transcript[1], R"(halt "Неправильная структура файла!")");
 }
 
@@ -131,8 +131,10 @@ TEST_F(FileOpeningTest, FileThatIsNotADatabaseStopsWithADiskError) {
   std::ofstream("PHONE.db") << std::string(4096, 'x');
   const auto transcript = run([] { OPENFILE_PHONE(); });
   ASSERT_EQ(transcript.size(), 2u);
-  EXPECT_NE(transcript[0].find(R"(message "Ошибка при доступе к файлу" "Файл(PHONE.db) не может быть открыт.  Ошибка: )"),
-            std::string::npos)
+  EXPECT_NE(
+      transcript[0].find(
+          R"(message "Ошибка при доступе к файлу" "Файл(PHONE.db) не может быть открыт.  Ошибка: )"),
+      std::string::npos)
       << transcript[0];
   EXPECT_EQ(transcript[1], R"(halt "Ошибка диска")");
 }

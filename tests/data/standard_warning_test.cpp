@@ -107,8 +107,10 @@ TEST_F(StandardWarningTest, SavedErrorIsReportedByTheFirstMessageOnly) {
     STANDARDWARNING(15, "Phone");
   });
   ASSERT_EQ(transcript.size(), 4u);
-  EXPECT_NE(transcript[0].find("Ошибка: Запись изменена (89)."), std::string::npos) << transcript[0];
-  EXPECT_NE(transcript[1].find("Ошибка: Запись не найдена (33)."), std::string::npos) << transcript[1];
+  EXPECT_NE(transcript[0].find("Ошибка: Запись изменена (89)."), std::string::npos)
+      << transcript[0];
+  EXPECT_NE(transcript[1].find("Ошибка: Запись не найдена (33)."), std::string::npos)
+      << transcript[1];
   EXPECT_NE(transcript[2].find("ошибка(database disk image is malformed (11))"), std::string::npos)
       << transcript[2];
   EXPECT_NE(transcript[3].find("\"Эта запись была изменена с другой станции.\""), std::string::npos)

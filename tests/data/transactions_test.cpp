@@ -1,8 +1,8 @@
 #include "data/transactions.h"
 
-#include <cstring>
-
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include "data/files.h"
 #include "data_fixture.h"

@@ -1,8 +1,7 @@
+#include <gtest/gtest.h>
 #include <iconv.h>
 
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "runtime/locale/charset.h"
 #include "runtime/locale/collation.h"
@@ -48,7 +47,8 @@ TEST(Charset, RefusesWhatItCannotHold) {
   EXPECT_FALSE(fromUtf8("\xC3").has_value());          // truncated sequence
   EXPECT_FALSE(fromUtf8("\xC0\xAF").has_value());      // overlong
   EXPECT_FALSE(fromUtf8("\xED\xA0\x80").has_value());  // surrogate
-  EXPECT_EQ(fromUtf8("Ёлкин №5"), std::string("\xA8\xEB\xEA\xE8\xED \xB9" "5"));
+  EXPECT_EQ(fromUtf8("Ёлкин №5"), std::string("\xA8\xEB\xEA\xE8\xED \xB9"
+                                              "5"));
   EXPECT_EQ(cp("Щ日"), std::string("\xD9?"));
 }
 
@@ -94,10 +94,12 @@ TEST(Collation, RussianOrderCaseAndTrailingBlanks) {
     int sign;
   };
   const Case cases[] = {
-      {"Егоров", "Ёлкин", -1}, {"Ёлкин", "Жуков", -1}, {"Ежов", "Ёж", -1},
-      {"иванов", "ИВАНОВ  ", 0}, {"Zorro", "Абрамов", -1}, {"10", "2", -1},
-      {"Иван", "Иванов", -1},    {"Ъ", "Ы", -1},           {"Ы", "Ь", -1},
-      {"Я", "Ґ", -1},            {"", "   ", 0},           {"a b", "ab", -1},
+      {"Егоров", "Ёлкин", -1},  {"Ёлкин", "Жуков", -1},
+      {"Ежов", "Ёж", -1},       {"иванов", "ИВАНОВ  ", 0},
+      {"Zorro", "Абрамов", -1}, {"10", "2", -1},
+      {"Иван", "Иванов", -1},   {"Ъ", "Ы", -1},
+      {"Ы", "Ь", -1},           {"Я", "Ґ", -1},
+      {"", "   ", 0},           {"a b", "ab", -1},
   };
   for (const auto& c : cases) {
     const std::string a = cp(c.a), b = cp(c.b);
@@ -112,7 +114,9 @@ TEST(Collation, WeightsAreATotalOrderOverCasePairs) {
   // Two bytes share a weight only when they are a case pair; everything else is distinct.
   for (int a = 1; a < 256; ++a) {
     for (int b = a + 1; b < 256; ++b) {
-      if (collationWeight(static_cast<unsigned char>(a)) != collationWeight(static_cast<unsigned char>(b))) continue;
+      if (collationWeight(static_cast<unsigned char>(a)) !=
+          collationWeight(static_cast<unsigned char>(b)))
+        continue;
       const char32_t ua = cp1251ToUnicode(static_cast<unsigned char>(a));
       const char32_t ub = cp1251ToUnicode(static_cast<unsigned char>(b));
       const bool asciiPair = ua + 32 == ub;

@@ -1,11 +1,11 @@
 #include "runtime/runtime.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <cstring>
 #include <set>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "runtime/headless_backend.h"
 #include "runtime/headless_driver.h"

@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "../data/data_fixture.h"
 #include "../data/data_fixture_files.h"
@@ -39,7 +39,8 @@ TEST_F(FrameTest, FirstRunInAnEmptyFolder) {
   EXPECT_EQ(transcript, expected);
   EXPECT_TRUE(std::filesystem::exists("PHONE.db"));
   EXPECT_EQ(frame()->timer, 100) << "a frame without a timer period ticks every second";
-  EXPECT_EQ(frame()->statusTexts.at(0).size(), std::string("Выберите справочник в меню, листайте кнопками панели").size());
+  EXPECT_EQ(frame()->statusTexts.at(0).size(),
+            std::string("Выберите справочник в меню, листайте кнопками панели").size());
 }
 
 TEST_F(FrameTest, OldNumbersAreConvertedBeforeThePersonalDirectoryOpens) {
@@ -75,8 +76,8 @@ TEST_F(FrameTest, StatusBarShowsTheDayDateAndTime) {
       {2027, 1, 2, 8639999, "Суббота, 02.01.2027", "23:59:59"},
   };
   for (const Case& c : cases) {
-    runtime::setFixedMoment(runtime::FixedMoment{runtime::dayNumber({c.year, c.month, c.day}),
-                                                 c.hundredths});
+    runtime::setFixedMoment(
+        runtime::FixedMoment{runtime::dayNumber({c.year, c.month, c.day}), c.hundredths});
     startProgram();
     EXPECT_EQ(frame()->statusTexts.at(1), c.zone2);
     EXPECT_EQ(frame()->statusTexts.at(2), c.zone3);

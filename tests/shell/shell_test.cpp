@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "runtime/headless_backend.h"
 #include "runtime/locale/charset.h"
@@ -35,7 +35,9 @@ TEST_F(ShellTest, NewThreadStartsWithItsOwnRequestWords) {
   GLOBALREQUEST = GLOBALRESPONSE = VCRREQUEST = 0;
 }
 
-void procedureThatAnswersNothing() { RequestScope request; }
+void procedureThatAnswersNothing() {
+  RequestScope request;
+}
 
 void procedureThatCompletes(int32_t& sawRequest) {
   RequestScope request;
@@ -134,7 +136,8 @@ TEST(Globals, SortCyrilicStops) {
   EXPECT_EQ(runtime::toUtf8(SORT_CYRILIC.substr(42, 8)), "З ЗЗЗПЗЧ");  // stops 21..24
   // The stops rise in the collation order, so a thumb position maps onto a rising key.
   for (int i = 1; i < 100; ++i) {
-    EXPECT_LT(runtime::compareText(SORT_CYRILIC.substr(2 * (i - 1), 2), SORT_CYRILIC.substr(2 * i, 2)), 0)
+    EXPECT_LT(
+        runtime::compareText(SORT_CYRILIC.substr(2 * (i - 1), 2), SORT_CYRILIC.substr(2 * i, 2)), 0)
         << "stop " << i;
   }
 }
@@ -150,7 +153,8 @@ TEST(Globals, SavedErrorIsReadOnceAndCut) {
 
 TEST_F(ShellTest, LocaleEnvironmentIsSetInOrder) {
   SETLOCALEENV();
-  EXPECT_EQ(runtime::toUtf8(runtime::localeValue("MON")), "Янв,Фев,Мар,Апр,Май,Июн,Июл,Авг,Сен,Окт,Ноя,Дек");
+  EXPECT_EQ(runtime::toUtf8(runtime::localeValue("MON")),
+            "Янв,Фев,Мар,Апр,Май,Июн,Июл,Авг,Сен,Окт,Ноя,Дек");
   EXPECT_EQ(runtime::localeValue("COLSEQ"), "WINDOWS");
   EXPECT_EQ(runtime::upperChar(runtime::cp("ы")[0]), runtime::cp("Ы")[0]);
 }

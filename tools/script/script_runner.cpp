@@ -37,9 +37,9 @@ const std::map<std::string, Key>& namedKeys() {
 
 const std::map<std::string, int>& scrollCodes() {
   static const std::map<std::string, int> codes = {
-      {"up", runtime::ev::ScrollUp},         {"down", runtime::ev::ScrollDown},
-      {"pageup", runtime::ev::PageUp},       {"pagedown", runtime::ev::PageDown},
-      {"top", runtime::ev::ScrollTop},       {"bottom", runtime::ev::ScrollBottom},
+      {"up", runtime::ev::ScrollUp},   {"down", runtime::ev::ScrollDown},
+      {"pageup", runtime::ev::PageUp}, {"pagedown", runtime::ev::PageDown},
+      {"top", runtime::ev::ScrollTop}, {"bottom", runtime::ev::ScrollBottom},
   };
   return codes;
 }

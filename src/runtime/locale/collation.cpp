@@ -40,7 +40,8 @@ struct Table {
       if (!letter) single(static_cast<unsigned char>(b));
     }
     for (int d = '0'; d <= '9'; ++d) single(static_cast<unsigned char>(d));
-    for (int l = 0; l < 26; ++l) pair(static_cast<unsigned char>('A' + l), static_cast<unsigned char>('a' + l));
+    for (int l = 0; l < 26; ++l)
+      pair(static_cast<unsigned char>('A' + l), static_cast<unsigned char>('a' + l));
     // А..Е, then Ё, then Ж..Я.
     for (int l = 0; l < 32; ++l) {
       pair(static_cast<unsigned char>(0xC0 + l), static_cast<unsigned char>(0xE0 + l));
@@ -74,7 +75,9 @@ size_t trimmedLength(std::string_view text) {
 
 }  // namespace
 
-unsigned char collationWeight(unsigned char byte) { return table().weight[byte]; }
+unsigned char collationWeight(unsigned char byte) {
+  return table().weight[byte];
+}
 
 std::string sortKey(std::string_view text) {
   const auto& w = table().weight;

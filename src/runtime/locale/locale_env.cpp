@@ -14,17 +14,16 @@ namespace {
 struct Defaults {
   std::map<std::string, std::string, std::less<>> values;
   Defaults() {
-    values["CASE"] = cp(
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЬЫЪЭЮЯ,"
-        "abcdefghijklmnopqrstuvwxyzабвгдежзийклмнопрстуфхцчшщьыъэюя");
+    values["CASE"] =
+        cp("ABCDEFGHIJKLMNOPQRSTUVWXYZАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЬЫЪЭЮЯ,"
+           "abcdefghijklmnopqrstuvwxyzабвгдежзийклмнопрстуфхцчшщьыъэюя");
     values["CHARSET"] = "Windows";
     values["COLSEQ"] = "WINDOWS";
     values["MONTH"] =
         cp("Январь,Февраль,Март,Апрель,Май,Июнь,Июль,Август,Сентябрь,Октябрь,Ноябрь,Декабрь");
     values["MON"] = cp("Янв,Фев,Мар,Апр,Май,Июн,Июл,Авг,Сен,Окт,Ноя,Дек");
     values["AMPM"] = "WINDOWS";
-    values["BUTTON"] =
-        cp("&ОК,&Да,&Нет,&Прервать,По&вторить,П&ропустить,&Отменить,&Справка");
+    values["BUTTON"] = cp("&ОК,&Да,&Нет,&Прервать,По&вторить,П&ропустить,&Отменить,&Справка");
   }
 };
 
@@ -97,7 +96,7 @@ std::string listItem(std::string_view key, int index) {
 
 void setLocaleValue(std::string_view key, std::string_view value) {
   static constexpr std::array<std::string_view, 7> kKeys = {"CASE", "CHARSET", "COLSEQ", "MONTH",
-                                                           "MON",  "AMPM",    "BUTTON"};
+                                                            "MON",  "AMPM",    "BUTTON"};
   bool known = false;
   for (auto k : kKeys) known = known || k == key;
   if (!known) return;
@@ -135,9 +134,13 @@ std::string lower(std::string_view text) {
   return out;
 }
 
-std::string monthName(int month) { return listItem("MONTH", month - 1); }
+std::string monthName(int month) {
+  return listItem("MONTH", month - 1);
+}
 
-std::string monthShortName(int month) { return listItem("MON", month - 1); }
+std::string monthShortName(int month) {
+  return listItem("MON", month - 1);
+}
 
 std::string buttonCaption(ButtonKind button) {
   return listItem("BUTTON", static_cast<int>(button));
