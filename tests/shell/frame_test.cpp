@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <string>
 
@@ -101,6 +102,39 @@ TEST_F(FrameTest, MenuEntriesStartOneInstanceEachAndNameTheFrame) {
   EXPECT_EQ(RUNNING_GOROD.load(), 0) << "closing the window frees its flag";
   ASSERT_TRUE(driver.menu(-2));
   EXPECT_TRUE(backend.windowOf("GOROD").has_value());
+}
+
+TEST_F(FrameTest, ToolbarPressesGoToTheActiveWindowsThread) {
+  startProgram();
+  runtime::WindowDef work;
+  work.proc = "WORK";
+  work.mdiChild = true;
+  std::atomic<int> received{0};
+  std::atomic<runtime::ThreadId> receivedOn{0};
+  const runtime::ThreadId worker = runtime::start([&] {
+    runtime::openWindow(work);
+    while (runtime::event() != 0) {
+      if (runtime::accepted() >= 2000) {
+        received = runtime::accepted();
+        receivedOn = runtime::thread();
+      }
+    }
+    runtime::closeWindow();
+  });
+  ASSERT_TRUE(driver.settle());
+  for (int button : {2005, 2012, 2000}) {
+    ASSERT_TRUE(driver.toolbar(button));
+    EXPECT_EQ(received.load(), button);
+    EXPECT_EQ(receivedOn.load(), worker);
+  }
+  // With no work window active the press goes nowhere, and the frame does not serve it.
+  ASSERT_TRUE(driver.close());
+  ASSERT_TRUE(driver.focus("PERSONAL"));
+  ASSERT_TRUE(driver.close());
+  received = 0;
+  ASSERT_TRUE(driver.toolbar(2008));
+  EXPECT_EQ(received.load(), 0);
+  EXPECT_TRUE(frame().has_value());
 }
 
 }  // namespace
