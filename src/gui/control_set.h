@@ -1,0 +1,82 @@
+#pragma once
+// The controls of one window as widgets: built from the first snapshot, brought up to date by
+// every later one, and turned back into events for the window's procedure. Positions come in
+// dialog units relative to the client area (or to the toolbar strip for toolbar controls);
+// nesting in the catalogue is logical only, so every control is a child of the client area
+// and a hidden or disabled group hides or disables what lies inside it.
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "gui/dialog_units.h"
+#include "runtime/event.h"
+#include "runtime/snapshot.h"
+
+namespace gui {
+
+class ControlSet : public QObject {
+  Q_OBJECT
+ public:
+  using Sender = std::function<void(const runtime::Event&)>;
+
+  // `client` holds the body's controls, `strip` the toolbar's (may be null).
+  ControlSet(QWidget* client, QWidget* strip, Sender send, QObject* parent = nullptr);
+
+  void setUnits(const DialogUnits& units) { units_ = units; }
+  void setInfoIcon(bool on) { infoIcon_ = on; }
+
+  // Builds the widgets on the first call; later calls update them. `windowWidth` in dialog
+  // units (for controls as wide as the window).
+  void apply(const std::vector<runtime::ControlSnapshot>& controls, int windowWidth);
+  // Moves the keyboard focus where the model says it is, when that changed.
+  void applyFocus(int number);
+
+  QWidget* widget(int number) const;
+  int numberOf(const QObject* widget) const;  // 0 when not a control of this set
+  const runtime::ControlSnapshot* control(int number) const;
+  // Lists whose real row count differs from what the model last knew: (number, rows).
+  std::vector<std::pair<int, int>> listsToMeasure();
+
+ signals:
+  // The status text of the control that took the focus; empty when it left.
+  void statusText(const QString& text);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct Item {
+    runtime::ControlSnapshot snap;
+    QPointer<QWidget> widget;
+    int reportedRows = -1;  // last row count sent for a list
+    std::string icon;       // the icon shown, by catalogue name
+  };
+
+  QWidget* create(const runtime::ControlSnapshot& c);
+  void update(Item& item, bool first);
+  QRect geometryOf(const Item& item) const;
+  QSize naturalSize(const Item& item) const;
+  bool hiddenInEffect(const Item& item) const;
+  bool disabledInEffect(const Item& item) const;
+  const Item* find(int number) const;
+  void linkPrompts();
+  void send(int code, int field, int value = 0, int keyChar = 0);
+
+  QPointer<QWidget> client_;
+  QPointer<QWidget> strip_;
+  Sender send_;
+  DialogUnits units_;
+  bool infoIcon_ = false;
+  int windowWidth_ = 0;
+  std::vector<Item> items_;
+  std::map<int, size_t> byNumber_;
+  int appliedFocus_ = 0;
+  int reportedFocus_ = 0;
+  bool focusing_ = false;
+};
+
+}  // namespace gui

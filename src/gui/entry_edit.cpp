@@ -1,0 +1,87 @@
+#include "gui/entry_edit.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QValidator>
+
+#include "runtime/event.h"
+#include "runtime/locale/charset.h"
+#include "runtime/picture.h"
+
+namespace gui {
+namespace {
+
+// Refuses an edit that would put a character into the field that CP1251 cannot hold, with
+// a beep, instead of letting it be mangled later.
+class Cp1251Validator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override {
+    if (runtime::fromUtf8(input.toStdString())) return Acceptable;
+    QApplication::beep();
+    return Invalid;
+  }
+};
+
+}  // namespace
+
+EntryEdit::EntryEdit(QWidget* parent) : QLineEdit(parent) {
+  setValidator(new Cp1251Validator(this));
+  connect(this, &QLineEdit::returnPressed, this, [this] { accept(); });
+  connect(this, &QLineEdit::editingFinished, this, [this] {
+    if (isModified()) accept();
+  });
+  // Typing again means the user's text, not the model's, is what the field should show.
+  connect(this, &QLineEdit::textEdited, this, [this] { awaitingModel_ = false; });
+}
+
+void EntryEdit::setPicture(const std::string& picture, int width) {
+  picture_ = picture;
+  setMaxLength(width > 0 ? width : 32767);
+}
+
+void EntryEdit::showValue(const QString& value) {
+  if (value == modelValue_ && !awaitingModel_) return;
+  const bool changed = value != modelValue_;
+  modelValue_ = value;
+  awaitingModel_ = false;
+  if (changed || text() != value) {
+    const int cursor = cursorPosition();
+    setText(value);
+    setCursorPosition(std::min(cursor, static_cast<int>(value.size())));
+  }
+}
+
+void EntryEdit::accept() {
+  const QString typed = text();
+  setModified(false);
+  awaitingModel_ = true;
+  emit accepted(typed);
+  // Show at once what the model will hold: the text through the picture, or the old value
+  // when the picture refuses the text (the model then keeps its value and sends no change).
+  const auto cp = runtime::fromUtf8(typed.toStdString());
+  const runtime::Picture picture(picture_);
+  const auto stored = cp ? picture.deformat(*cp) : std::nullopt;
+  setText(stored ? QString::fromStdString(runtime::toUtf8(picture.format(*stored))) : modelValue_);
+}
+
+void EntryEdit::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Apostrophe && (event->modifiers() & Qt::ControlModifier)) {
+    emit alertKey(runtime::key::CtrlApostrophe);
+    return;
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
+void EntryEdit::contextMenuEvent(QContextMenuEvent* event) {
+  // The right button is a key the procedures alert (clearing a lookup field), not an edit
+  // menu; cut, copy and paste stay on their keys.
+  if (event->reason() == QContextMenuEvent::Mouse) {
+    emit alertKey(runtime::key::MouseRight);
+    return;
+  }
+  QLineEdit::contextMenuEvent(event);
+}
+
+}  // namespace gui

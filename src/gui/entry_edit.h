@@ -1,0 +1,38 @@
+#pragma once
+// A one-line entry bound to a variable: it shows the value the model gives it, refuses
+// characters the system's single-byte character set cannot hold, and hands the text back
+// when the user accepts it (Enter always; Tab or leaving the field when it was edited).
+
+#include <QLineEdit>
+#include <string>
+
+namespace gui {
+
+class EntryEdit : public QLineEdit {
+  Q_OBJECT
+ public:
+  explicit EntryEdit(QWidget* parent = nullptr);
+
+  // The picture the value is shown through; `width` characters at most (0 unbounded).
+  void setPicture(const std::string& picture, int width);
+  // The model's value. Replaces what is shown when the model's value changed, or when the
+  // user's last accepted text is still waiting for the model's answer.
+  void showValue(const QString& value);
+
+ signals:
+  void accepted(const QString& text);
+  void alertKey(int keyCode);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void accept();
+
+  std::string picture_;
+  QString modelValue_;
+  bool awaitingModel_ = false;
+};
+
+}  // namespace gui

@@ -1,0 +1,227 @@
+#include "gui/frame_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "gui/icons.h"
+#include "gui/tool_strip.h"
+#include "runtime/runtime.h"
+
+namespace gui {
+namespace {
+
+QString text(const std::string& utf8) {
+  return QString::fromStdString(utf8);
+}
+
+}  // namespace
+
+FrameWindow::FrameWindow(const runtime::WindowSnapshot& s) : id_(s.id), thread_(s.thread) {
+  setObjectName(text(s.proc));
+  setFont(windowFont(s.fontName, s.fontSize));
+  units_ = DialogUnits(font());
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  strip_ = new ToolStrip(central);
+  strip_->setObjectName("toolbar");
+  strip_->setPreferredHeight(units_.y(toolbarHeightOf(s)));
+  strip_->setWallpaper(catalogueWallpaper(s.toolbarWallpaper));
+  strip_->setVisible(toolbarHeightOf(s) > 0);
+  layout->addWidget(strip_);
+  mdi_ = new QMdiArea(central);
+  mdi_->setObjectName("mdiArea");
+  // Closing a work window hands the activation back to the one used before it.
+  mdi_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+  const QPixmap wallpaper = catalogueWallpaper(s.wallpaper);
+  if (!wallpaper.isNull()) mdi_->setBackground(QBrush(wallpaper));
+  layout->addWidget(mdi_, 1);
+  setCentralWidget(central);
+
+  toolbar_ = new ControlSet(
+      nullptr, strip_,
+      [this](const runtime::Event& e) {
+        // The frame's procedure relays the press to the active work window.
+        runtime::deliver(id_, e);
+      },
+      this);
+  toolbar_->setUnits(units_);
+
+  buildMenu(s);
+  buildStatusBar(s);
+  connect(&timer_, &QTimer::timeout, this, [this] {
+    if (usable()) sendCode(runtime::ev::Timer);
+  });
+
+  // The design size is the least the frame gets; it opens large enough to hold a few work
+  // windows side by side.
+  const QSize design(units_.x(s.width), units_.y(s.height));
+  QSize size = design;
+  if (const QScreen* sc = screen()) {
+    const QRect avail = sc->availableGeometry();
+    size = size.expandedTo(QSize(avail.width() * 3 / 4, avail.height() * 4 / 5))
+               .boundedTo(avail.size());
+    resize(size);
+    move(avail.center() - QPoint(width() / 2, height() / 2));
+  } else {
+    resize(size);
+  }
+}
+
+FrameWindow::~FrameWindow() {
+  delete toolbar_;
+  toolbar_ = nullptr;
+}
+
+void FrameWindow::sendCode(int code, int field) const {
+  runtime::Event e;
+  e.code = code;
+  e.field = field;
+  runtime::deliver(id_, e);
+}
+
+void FrameWindow::buildMenu(const runtime::WindowSnapshot& s) {
+  for (const runtime::ControlSnapshot& c : s.controls) {
+    if (c.kind != runtime::ControlKind::MenuItem) continue;
+    // The frame's commands are top-level entries of the menu bar, each acting at once.
+    QAction* action = menuBar()->addAction(text(c.text));
+    action->setObjectName(text(c.label));
+    const int number = c.number;
+    connect(action, &QAction::triggered, this,
+            [this, number] { sendCode(runtime::ev::Accepted, number); });
+    menu_[number] = action;
+  }
+}
+
+void FrameWindow::buildStatusBar(const runtime::WindowSnapshot& s) {
+  if (s.statusZones.empty()) {
+    statusBar()->hide();
+    return;
+  }
+  auto* zones = new QWidget(statusBar());
+  auto* layout = new QHBoxLayout(zones);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  for (size_t i = 0; i < s.statusZones.size(); ++i) {
+    auto* zone = new QLabel(zones);
+    zone->setObjectName(QString("statusZone%1").arg(i + 1));
+    zone->setTextFormat(Qt::PlainText);
+    zone->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    zone->setContentsMargins(4, 0, 4, 0);
+    const int width = s.statusZones[i];
+    if (width < 0) {
+      layout->addWidget(zone, 1);
+    } else {
+      zone->setFixedWidth(units_.x(width));
+      layout->addWidget(zone, 0);
+    }
+    zones_.push_back(zone);
+  }
+  statusBar()->addWidget(zones, 1);
+  statusBar()->setSizeGripEnabled(true);
+}
+
+void FrameWindow::apply(const runtime::WindowSnapshot& s) {
+  const bool first = !built_;
+  built_ = true;
+  const runtime::WindowSnapshot old = std::exchange(snap_, s);
+  setWindowTitle(text(s.caption));
+  if (first || s.icon != old.icon) {
+    const QIcon icon = catalogueIcon(s.icon);
+    if (!icon.isNull()) setWindowIcon(icon);
+  }
+  for (const runtime::ControlSnapshot& c : s.controls) {
+    const auto it = menu_.find(c.number);
+    if (c.kind != runtime::ControlKind::MenuItem || it == menu_.end()) continue;
+    it->second->setText(text(c.text));
+    it->second->setVisible(!c.hidden);
+    it->second->setEnabled(!c.disabled);
+  }
+  refreshStatus();
+  if (first || s.timer != old.timer) {
+    if (s.timer > 0) {
+      timer_.start(s.timer * 10);
+    } else {
+      timer_.stop();
+    }
+  }
+  refreshEnabled();
+}
+
+void FrameWindow::applyToolbar(const std::vector<runtime::ControlSnapshot>& buttons) {
+  toolbar_->apply(buttons, snap_.width);
+  strip_->updateGeometry();
+}
+
+void FrameWindow::refreshStatus() {
+  for (size_t i = 0; i < zones_.size(); ++i) {
+    QString t = i < snap_.statusTexts.size() ? text(snap_.statusTexts[i]) : QString();
+    if (i == 0 && !controlStatus_.isEmpty()) t = controlStatus_;
+    zones_[i]->setText(t);
+  }
+}
+
+void FrameWindow::showControlStatus(const QString& status) {
+  controlStatus_ = status;
+  refreshStatus();
+}
+
+void FrameWindow::refreshEnabled() {
+  menuBar()->setEnabled(usable());
+  strip_->setEnabled(usable());
+}
+
+void FrameWindow::setThreadModal(bool on) {
+  threadModal_ = on;
+  refreshEnabled();
+}
+
+void FrameWindow::setBusyCursor(bool on) {
+  if (on) {
+    setCursor(Qt::WaitCursor);
+  } else {
+    unsetCursor();
+  }
+}
+
+QAction* FrameWindow::menuAction(int number) const {
+  const auto it = menu_.find(number);
+  return it == menu_.end() ? nullptr : it->second;
+}
+
+QLabel* FrameWindow::statusZone(int index) const {
+  return index >= 0 && index < static_cast<int>(zones_.size()) ? zones_[index] : nullptr;
+}
+
+void FrameWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Coming back to the program (or from a window of its own) refreshes the frame.
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && built_) {
+    sendCode(runtime::ev::GainFocus);
+  }
+}
+
+void FrameWindow::closeEvent(QCloseEvent* event) {
+  if (closing_) {
+    event->accept();
+    return;
+  }
+  // The frame's procedure decides; it closes the frame through its model.
+  event->ignore();
+  if (usable()) {
+    sendCode(runtime::ev::CloseWindow);
+  } else {
+    QApplication::beep();
+  }
+}
+
+}  // namespace gui

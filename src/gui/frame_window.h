@@ -1,0 +1,78 @@
+#pragma once
+// The application frame: a main window whose MDI area holds the work windows, with the
+// frame's menu commands, the shared navigation toolbar and the status bar zones. Menu
+// commands and toolbar presses go to the frame's own procedure as accepted events; the frame
+// relays toolbar presses to the active work window itself.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <map>
+#include <vector>
+
+#include "gui/control_set.h"
+#include "gui/dialog_units.h"
+#include "runtime/snapshot.h"
+
+class QLabel;
+class QMdiArea;
+
+namespace gui {
+
+class ToolStrip;
+
+class FrameWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit FrameWindow(const runtime::WindowSnapshot& snapshot);
+  ~FrameWindow() override;
+
+  runtime::WindowId id() const { return id_; }
+  runtime::ThreadId thread() const { return thread_; }
+  const DialogUnits& units() const { return units_; }
+  QMdiArea* mdiArea() const { return mdi_; }
+  ToolStrip* toolStrip() const { return strip_; }
+
+  void apply(const runtime::WindowSnapshot& snapshot);
+  void applyToolbar(const std::vector<runtime::ControlSnapshot>& buttons);
+  // A message box of the frame's thread is up. Only the frame's own commands wait: the
+  // work windows inside belong to other threads.
+  void setThreadModal(bool on);
+  void setBusyCursor(bool on);
+  void allowClose() { closing_ = true; }
+  // The status text of the focused control, shown in the first zone; empty restores it.
+  void showControlStatus(const QString& text);
+
+  QAction* menuAction(int number) const;
+  QWidget* toolbarButton(int number) const { return toolbar_->widget(number); }
+  QLabel* statusZone(int index) const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void buildStatusBar(const runtime::WindowSnapshot& snapshot);
+  void buildMenu(const runtime::WindowSnapshot& snapshot);
+  void refreshEnabled();
+  void refreshStatus();
+  void sendCode(int code, int field = 0) const;
+  bool usable() const { return !snap_.blocked && !threadModal_; }
+
+  runtime::WindowId id_ = 0;
+  runtime::ThreadId thread_ = 0;
+  runtime::WindowSnapshot snap_;
+  DialogUnits units_;
+  ToolStrip* strip_ = nullptr;
+  ControlSet* toolbar_ = nullptr;
+  QMdiArea* mdi_ = nullptr;
+  std::vector<QLabel*> zones_;
+  std::map<int, QAction*> menu_;
+  QTimer timer_;
+  QString controlStatus_;
+  bool built_ = false;
+  bool closing_ = false;
+  bool threadModal_ = false;
+};
+
+}  // namespace gui

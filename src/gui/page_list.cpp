@@ -1,0 +1,366 @@
+#include "gui/page_list.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyleOptionHeader>
+#include <algorithm>
+
+#include "runtime/event.h"
+#include "runtime/locale/charset.h"
+
+namespace gui {
+namespace {
+
+constexpr int kThumbMax = 100;
+
+Qt::Alignment alignmentOf(char justify) {
+  switch (justify) {
+    case 'C':
+      return Qt::AlignHCenter;
+    case 'R':
+    case 'D':
+      return Qt::AlignRight;
+    default:
+      return Qt::AlignLeft;
+  }
+}
+
+}  // namespace
+
+PageList::PageList(QWidget* parent) : QFrame(parent), bar_(new QScrollBar(Qt::Vertical, this)) {
+  setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_KeyCompression, false);
+  bar_->setRange(0, kThumbMax);
+  bar_->setSingleStep(1);
+  bar_->setPageStep(10);
+  bar_->setFocusPolicy(Qt::NoFocus);
+  bar_->setContextMenuPolicy(Qt::NoContextMenu);
+  connect(bar_, &QScrollBar::actionTriggered, this, &PageList::barAction);
+  connect(bar_, &QScrollBar::sliderReleased, this,
+          [this] { emit input(runtime::ev::ScrollDrag, bar_->sliderPosition(), 0); });
+}
+
+void PageList::setColumns(const std::vector<runtime::ListColumn>& columns,
+                          const DialogUnits& units) {
+  columns_.clear();
+  int start = 0;
+  for (const runtime::ListColumn& c : columns) {
+    Column col;
+    col.format = c;
+    col.header = QString::fromStdString(c.header);
+    // Edges from the running total, so rounding never accumulates across columns.
+    col.left = units.x(start);
+    start += c.width;
+    col.width = units.x(start) - col.left;
+    col.indent = units.x(c.indent);
+    columns_.push_back(col);
+  }
+  update();
+}
+
+void PageList::setPage(const std::vector<std::vector<std::string>>& rows, int selected, int thumb,
+                       bool scrollbar) {
+  std::vector<std::vector<QString>> page;
+  page.reserve(rows.size());
+  for (const auto& row : rows) {
+    std::vector<QString> cells;
+    cells.reserve(row.size());
+    for (const std::string& cell : row) cells.push_back(QString::fromStdString(cell));
+    page.push_back(std::move(cells));
+  }
+  const int thumbPos = std::clamp(thumb, 0, kThumbMax);
+  if (page == rows_ && selected == selected_ && thumbPos == thumb_ && scrollbar == scrollbarOn_) {
+    return;
+  }
+  rows_ = std::move(page);
+  selected_ = selected;
+  thumb_ = thumbPos;
+  if (scrollbar != scrollbarOn_) {
+    scrollbarOn_ = scrollbar;
+    placeScrollBar();
+  }
+  // While the user holds the thumb it follows the mouse, not the model.
+  if (!bar_->isSliderDown()) bar_->setValue(thumb_);
+  update();
+}
+
+int PageList::headerHeight() const {
+  return fontMetrics().height() + 6;
+}
+
+int PageList::rowHeight() const {
+  return fontMetrics().height() + 2;
+}
+
+QRect PageList::rowsArea() const {
+  QRect area = contentsRect();
+  area.setTop(area.top() + headerHeight());
+  if (scrollbarOn_) area.setRight(bar_->geometry().left() - 1);
+  return area;
+}
+
+int PageList::rowsVisible() const {
+  const int h = contentsRect().height() - headerHeight();
+  return h > 0 ? h / rowHeight() : 0;
+}
+
+QRect PageList::rowRect(int row) const {
+  const QRect area = rowsArea();
+  return {area.left(), area.top() + (row - 1) * rowHeight(), area.width(), rowHeight()};
+}
+
+int PageList::rowAt(const QPoint& pos) const {
+  const QRect area = rowsArea();
+  if (!area.contains(pos)) return 0;
+  const int row = (pos.y() - area.top()) / rowHeight() + 1;
+  return row <= rowsVisible() ? row : 0;
+}
+
+QString PageList::headerText(int column) const {
+  return column >= 0 && column < columnCount() ? columns_[column].header : QString();
+}
+
+int PageList::columnLeft(int column) const {
+  return column >= 0 && column < columnCount() ? columns_[column].left : 0;
+}
+
+int PageList::columnWidth(int column) const {
+  return column >= 0 && column < columnCount() ? columns_[column].width : 0;
+}
+
+QString PageList::cellText(int row, int column) const {
+  if (row < 1 || row > pageRows()) return {};
+  const auto& cells = rows_[row - 1];
+  return column >= 0 && column < static_cast<int>(cells.size()) ? cells[column] : QString();
+}
+
+void PageList::placeScrollBar() {
+  const QRect c = contentsRect();
+  const int w = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, bar_);
+  const int top = c.top() + headerHeight();
+  bar_->setGeometry(c.right() - w + 1, top, w, std::max(0, c.bottom() - top + 1));
+  bar_->setVisible(scrollbarOn_);
+  update();
+}
+
+void PageList::barAction(int action) {
+  int code = 0;
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+      code = runtime::ev::ScrollDown;
+      break;
+    case QAbstractSlider::SliderSingleStepSub:
+      code = runtime::ev::ScrollUp;
+      break;
+    case QAbstractSlider::SliderPageStepAdd:
+      code = runtime::ev::PageDown;
+      break;
+    case QAbstractSlider::SliderPageStepSub:
+      code = runtime::ev::PageUp;
+      break;
+    case QAbstractSlider::SliderToMinimum:
+      code = runtime::ev::ScrollTop;
+      break;
+    case QAbstractSlider::SliderToMaximum:
+      code = runtime::ev::ScrollBottom;
+      break;
+    default:
+      return;  // a drag: reported when the thumb is released
+  }
+  // The thumb stays where the model put it until the model moves it.
+  bar_->setSliderPosition(thumb_);
+  emit input(code, 0, 0);
+}
+
+void PageList::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  placeScrollBar();
+}
+
+void PageList::paintEvent(QPaintEvent* event) {
+  QFrame::paintEvent(event);
+  QPainter painter(this);
+  QRect area = contentsRect();
+  painter.fillRect(area, palette().color(QPalette::Base));
+  paintHeader(painter, area);
+  paintRows(painter, rowsArea());
+}
+
+void PageList::paintHeader(QPainter& painter, const QRect& area) {
+  const int h = headerHeight();
+  int right = area.left();
+  auto section = [&](const QRect& r, const QString& text, Qt::Alignment align) {
+    QStyleOptionHeader opt;
+    opt.initFrom(this);
+    opt.rect = r;
+    opt.text = text;
+    opt.textAlignment = align | Qt::AlignVCenter;
+    opt.position = QStyleOptionHeader::Middle;
+    opt.state |= QStyle::State_Raised | QStyle::State_Horizontal;
+    painter.save();
+    painter.setClipRect(r.intersected(area));
+    style()->drawControl(QStyle::CE_Header, &opt, &painter, this);
+    painter.restore();
+  };
+  for (const Column& c : columns_) {
+    const QRect r(area.left() + c.left, area.top(), c.width, h);
+    section(r, c.header, alignmentOf(c.format.headerJustify));
+    right = r.right() + 1;
+  }
+  if (right <= area.right()) {
+    section(QRect(right, area.top(), area.right() - right + 1, h), {}, Qt::AlignLeft);
+  }
+}
+
+void PageList::paintRows(QPainter& painter, const QRect& area) {
+  painter.save();
+  painter.setClipRect(area);
+  const bool active = hasFocus() && isActiveWindow();
+  const QPalette::ColorGroup group = active ? QPalette::Active : QPalette::Inactive;
+  // Whole rows only: the page never holds more than the list shows.
+  const int visible = std::min(pageRows(), rowsVisible());
+  for (int row = 1; row <= visible; ++row) {
+    const QRect r = rowRect(row);
+    const bool selected = row == selected_;
+    if (selected) painter.fillRect(r, palette().color(group, QPalette::Highlight));
+    painter.setPen(palette().color(isEnabled() ? group : QPalette::Disabled,
+                                   selected ? QPalette::HighlightedText : QPalette::Text));
+    for (int col = 0; col < columnCount(); ++col) {
+      const Column& c = columns_[col];
+      QRect cell(area.left() + c.left, r.top(), c.width, r.height());
+      cell.adjust(c.indent, 0, -c.indent, 0);
+      painter.save();
+      painter.setClipRect(cell.intersected(area));
+      painter.drawText(cell, alignmentOf(c.format.justify) | Qt::AlignVCenter, cellText(row, col));
+      painter.restore();
+    }
+    if (selected && hasFocus()) {
+      QStyleOptionFocusRect focus;
+      focus.initFrom(this);
+      focus.rect = r;
+      focus.backgroundColor = palette().color(group, QPalette::Highlight);
+      style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+  }
+  painter.setPen(palette().color(QPalette::Midlight).darker(110));
+  for (const Column& c : columns_) {
+    if (!c.format.rightLine) continue;
+    const int x = area.left() + c.left + c.width - 1;
+    painter.drawLine(x, area.top(), x, area.bottom());
+  }
+  painter.restore();
+}
+
+void PageList::mousePressEvent(QMouseEvent* event) {
+  const int row = rowAt(event->position().toPoint());
+  const bool onRow = row > 0 && row <= pageRows();
+  if (event->button() == Qt::LeftButton) {
+    if (onRow) {
+      selected_ = row;
+      update();
+      emit input(runtime::ev::NewSelection, row, 0);
+    }
+    return;
+  }
+  if (event->button() == Qt::RightButton) {
+    // The popup acts on the highlighted row, so the row under the mouse is selected first.
+    if (onRow && row != selected_) {
+      selected_ = row;
+      update();
+      emit input(runtime::ev::NewSelection, row, 0);
+    }
+    emit input(runtime::ev::AlertKey, runtime::key::MouseRight, 0);
+    return;
+  }
+  QFrame::mousePressEvent(event);
+}
+
+void PageList::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && rowsArea().contains(event->position().toPoint())) {
+    emit input(runtime::ev::AlertKey, runtime::key::MouseLeft2, 0);
+    return;
+  }
+  QFrame::mouseDoubleClickEvent(event);
+}
+
+void PageList::keyPressEvent(QKeyEvent* event) {
+  const Qt::KeyboardModifiers mods = event->modifiers();
+  const bool ctrl = (mods & Qt::ControlModifier) != 0;
+  const bool alt = (mods & (Qt::AltModifier | Qt::MetaModifier)) != 0;
+  auto scroll = [this](int code) { emit input(code, 0, 0); };
+  auto alert = [this](int code, int ch = 0) { emit input(runtime::ev::AlertKey, code, ch); };
+  if (alt) {
+    QFrame::keyPressEvent(event);  // access keys of the window's buttons
+    return;
+  }
+  switch (event->key()) {
+    case Qt::Key_Up:
+      return scroll(runtime::ev::ScrollUp);
+    case Qt::Key_Down:
+      return scroll(runtime::ev::ScrollDown);
+    case Qt::Key_PageUp:
+      return scroll(runtime::ev::PageUp);
+    case Qt::Key_PageDown:
+      return scroll(runtime::ev::PageDown);
+    case Qt::Key_Home:
+      return scroll(runtime::ev::ScrollTop);
+    case Qt::Key_End:
+      return scroll(runtime::ev::ScrollBottom);
+    case Qt::Key_Insert:
+      return alert(runtime::key::Insert);
+    case Qt::Key_Delete:
+      return alert(runtime::key::Delete);
+    case Qt::Key_Backspace:
+      return alert(runtime::key::Backspace, runtime::key::Backspace);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (ctrl) return alert(runtime::key::CtrlEnter);
+      break;
+    case Qt::Key_Apostrophe:
+      if (ctrl) return alert(runtime::key::CtrlApostrophe);
+      break;
+    default:
+      break;
+  }
+  const QString text = event->text();
+  if (!ctrl && !text.isEmpty() && text.at(0).isPrint()) {
+    // Typed characters feed the list's incremental locator, as CP1251 bytes.
+    for (char32_t u : text.toUcs4()) {
+      const int code = runtime::unicodeToCp1251(u);
+      if (code < 0) {
+        QApplication::beep();
+        continue;
+      }
+      alert(code, code);
+    }
+    return;
+  }
+  QFrame::keyPressEvent(event);
+}
+
+void PageList::wheelEvent(QWheelEvent* event) {
+  wheel_ += event->angleDelta().y();
+  while (wheel_ >= 120) {
+    wheel_ -= 120;
+    emit input(runtime::ev::ScrollUp, 0, 0);
+  }
+  while (wheel_ <= -120) {
+    wheel_ += 120;
+    emit input(runtime::ev::ScrollDown, 0, 0);
+  }
+  event->accept();
+}
+
+void PageList::focusInEvent(QFocusEvent* event) {
+  QFrame::focusInEvent(event);
+  update();
+}
+
+void PageList::focusOutEvent(QFocusEvent* event) {
+  QFrame::focusOutEvent(event);
+  update();
+}
+
+}  // namespace gui

@@ -1,0 +1,83 @@
+#pragma once
+// The list box of a browse: shows exactly the page of rows the model holds, in the columns of
+// the list's format, with a scroll bar of its own. The bar does not scroll anything here: its
+// arrows, page areas and thumb are requests to the procedure, which builds the next page from
+// the file; the thumb shows the procedure's 0..100 position in the whole key, not a row.
+// Keys and clicks become the list's events (scroll requests, new selection, alerted keys).
+
+#include <QFrame>
+#include <QScrollBar>
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "gui/dialog_units.h"
+#include "runtime/list_format.h"
+
+namespace gui {
+
+class PageList : public QFrame {
+  Q_OBJECT
+ public:
+  explicit PageList(QWidget* parent = nullptr);
+
+  void setColumns(const std::vector<runtime::ListColumn>& columns, const DialogUnits& units);
+  void setPage(const std::vector<std::vector<std::string>>& rows, int selected, int thumb,
+               bool scrollbar);
+
+  // Whole rows that fit below the header with the list's font.
+  int rowsVisible() const;
+  // The row (1-based) under a point, 0 when none; counts every visible row position.
+  int rowAt(const QPoint& pos) const;
+  QRect rowRect(int row) const;
+
+  int columnCount() const { return static_cast<int>(columns_.size()); }
+  QString headerText(int column) const;
+  int columnLeft(int column) const;
+  int columnWidth(int column) const;
+  int pageRows() const { return static_cast<int>(rows_.size()); }
+  QString cellText(int row, int column) const;  // row 1-based
+  int selectedRow() const { return selected_; }
+  QScrollBar* scrollBar() const { return bar_; }
+
+ signals:
+  // An event for the procedure: code (runtime::ev), value and the key's character.
+  void input(int code, int value, int keyChar);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  struct Column {
+    runtime::ListColumn format;
+    QString header;
+    int left = 0;  // pixels from the list's left edge
+    int width = 0;
+    int indent = 0;
+  };
+
+  int headerHeight() const;
+  int rowHeight() const;
+  QRect rowsArea() const;
+  void placeScrollBar();
+  void barAction(int action);
+  void paintHeader(QPainter& painter, const QRect& area);
+  void paintRows(QPainter& painter, const QRect& area);
+
+  std::vector<Column> columns_;
+  std::vector<std::vector<QString>> rows_;
+  int selected_ = 0;
+  int thumb_ = 0;
+  bool scrollbarOn_ = true;
+  int wheel_ = 0;
+  QScrollBar* bar_ = nullptr;
+};
+
+}  // namespace gui

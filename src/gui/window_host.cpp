@@ -1,0 +1,287 @@
+#include "gui/window_host.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStyle>
+#include <algorithm>
+
+#include "gui/frame_window.h"
+#include "gui/message_box.h"
+#include "gui/popup_menu.h"
+#include "gui/window_view.h"
+#include "runtime/locale/charset.h"
+#include "runtime/locale/locale_env.h"
+#include "runtime/runtime.h"
+
+namespace gui {
+
+WindowHost::WindowHost(PendingReplies& replies, std::atomic<runtime::ThreadId>& activeThread)
+    : replies_(replies), activeThread_(activeThread) {}
+
+WindowHost::~WindowHost() {
+  closeRequests();
+  for (auto& [id, view] : views_) {
+    if (view && view->outer()->parent() == nullptr) delete view->outer();
+  }
+  for (const QPointer<QWidget>& w : retired_) delete w.data();
+  delete frame_.data();
+}
+
+FrameWindow* WindowHost::frame() const {
+  return frame_.data();
+}
+
+WindowView* WindowHost::view(runtime::WindowId id) const {
+  const auto it = views_.find(id);
+  return it == views_.end() ? nullptr : it->second.data();
+}
+
+std::vector<WindowView*> WindowHost::views() const {
+  std::vector<WindowView*> out;
+  for (const auto& [id, view] : views_) {
+    if (view) out.push_back(view);
+  }
+  return out;
+}
+
+void WindowHost::openWindow(const runtime::WindowSnapshot& s) {
+  if (s.frame) {
+    if (frame_) return;  // one frame per program
+    frame_ = new FrameWindow(s);
+    connect(frame_->mdiArea(), &QMdiArea::subWindowActivated, this,
+            &WindowHost::subWindowActivated);
+    frame_->apply(s);
+    if (!toolbar_.empty()) frame_->applyToolbar(toolbar_);
+    frame_->setThreadModal(modal_[s.thread] > 0);
+    frame_->setBusyCursor(busy_[s.thread]);
+    frame_->show();
+    return;
+  }
+  if (views_.count(s.id) != 0) return;
+  WindowView* view = nullptr;
+  QMdiSubWindow* sub = nullptr;
+  if (s.mdiChild && frame_) {
+    view = new WindowView(s, frame_, nullptr);
+    sub = frame_->mdiArea()->addSubWindow(view);
+    view->attachSubWindow(sub);
+  } else {
+    // Windows of their own stay above the frame and close with it.
+    view = new WindowView(s, frame_, frame_);
+  }
+  view->apply(s);
+  views_[s.id] = view;
+  connect(view, &WindowView::activated, this,
+          [this](runtime::WindowId id) { noteActivated(id, true); });
+  connect(view, &WindowView::statusText, this, [this](const QString& text) {
+    if (frame_) frame_->showControlStatus(text);
+  });
+  applyThreadState(*view);
+  // A new window is the active one from the start; the showing below reports nothing new.
+  noteActivated(s.id, false);
+  if (sub != nullptr) {
+    if (s.x < 0 || s.y < 0) cascade(sub);
+    sub->show();
+    frame_->mdiArea()->setActiveSubWindow(sub);
+  } else {
+    view->show();
+    view->raise();
+    view->activateWindow();
+  }
+}
+
+void WindowHost::cascade(QMdiSubWindow* sub) {
+  // Each new work window opens a title bar's height below and right of the previous one,
+  // starting over at the corner when it would no longer fit.
+  QMdiArea* area = frame_->mdiArea();
+  const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub) + 4;
+  const int others = static_cast<int>(area->subWindowList().size()) - 1;
+  const QSize room = area->viewport()->size();
+  QPoint at(others * step, others * step);
+  if (at.x() + sub->width() > room.width() || at.y() + sub->height() > room.height()) {
+    at = QPoint(0, 0);
+  }
+  sub->move(at);
+}
+
+void WindowHost::updateWindow(const runtime::WindowSnapshot& s) {
+  if (frame_ && frame_->id() == s.id) {
+    frame_->apply(s);
+    return;
+  }
+  if (WindowView* v = view(s.id)) v->apply(s);
+}
+
+void WindowHost::closeWindow(runtime::WindowId id) {
+  if (frame_ && frame_->id() == id) {
+    // Kept until the program ends: windows of other threads may still live inside it for
+    // the moment it takes them to close.
+    frame_->allowClose();
+    frame_->hide();
+    return;
+  }
+  const auto it = views_.find(id);
+  if (it == views_.end()) return;
+  QPointer<WindowView> v = it->second;
+  views_.erase(it);
+  std::erase(activation_, id);
+  publishActiveThread();
+  if (!v) return;
+  v->allowClose();
+  QWidget* outer = v->outer();
+  outer->hide();
+  outer->deleteLater();
+  std::erase_if(retired_, [](const QPointer<QWidget>& w) { return w.isNull(); });
+  retired_.emplace_back(outer);
+}
+
+void WindowHost::activateWindow(runtime::WindowId id) {
+  if (frame_ && frame_->id() == id) {
+    if (frame_->isMinimized()) frame_->showNormal();
+    frame_->raise();
+    frame_->activateWindow();
+    return;
+  }
+  WindowView* v = view(id);
+  if (v == nullptr) return;
+  // The runtime queued the gain of focus itself.
+  noteActivated(id, false);
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(v->outer()); sub != nullptr && frame_) {
+    if (frame_->isMinimized()) frame_->showNormal();
+    if (sub->isMinimized()) sub->showNormal();
+    frame_->mdiArea()->setActiveSubWindow(sub);
+    frame_->activateWindow();
+  } else {
+    if (v->isMinimized()) v->showNormal();
+    v->raise();
+    v->activateWindow();
+  }
+}
+
+void WindowHost::subWindowActivated(QMdiSubWindow* sub) {
+  if (sub == nullptr) return;  // the frame itself lost the activation
+  if (auto* v = qobject_cast<WindowView*>(sub->widget())) noteActivated(v->id(), true);
+}
+
+void WindowHost::noteActivated(runtime::WindowId id, bool announce) {
+  if (views_.count(id) == 0) return;
+  const bool changed = activation_.empty() || activation_.back() != id;
+  std::erase(activation_, id);
+  activation_.push_back(id);
+  publishActiveThread();
+  if (changed && announce) {
+    runtime::Event e;
+    e.code = runtime::ev::GainFocus;
+    runtime::deliver(id, e);
+  }
+}
+
+void WindowHost::publishActiveThread() {
+  // The frame relays toolbar presses to this thread; its own thread would hand them back to
+  // itself for ever, so windows the frame's thread opens (the conversion progress) never
+  // count.
+  const runtime::ThreadId frameThread = frame_ ? frame_->thread() : 0;
+  runtime::ThreadId thread = 0;
+  for (auto it = activation_.rbegin(); it != activation_.rend() && thread == 0; ++it) {
+    const WindowView* v = view(*it);
+    if (v != nullptr && v->thread() != frameThread) thread = v->thread();
+  }
+  activeThread_.store(thread);
+}
+
+void WindowHost::updateToolbar(const std::vector<runtime::ControlSnapshot>& buttons) {
+  toolbar_ = buttons;
+  if (frame_) frame_->applyToolbar(buttons);
+}
+
+void WindowHost::applyThreadState(WindowView& v) {
+  v.setThreadModal(modal_[v.thread()] > 0);
+  v.setBusyCursor(busy_[v.thread()]);
+}
+
+void WindowHost::changeThreadModal(runtime::ThreadId thread, int delta) {
+  int& count = modal_[thread];
+  count = std::max(0, count + delta);
+  for (WindowView* v : views()) {
+    if (v->thread() == thread) v->setThreadModal(count > 0);
+  }
+  if (frame_ && frame_->thread() == thread) frame_->setThreadModal(count > 0);
+}
+
+QWidget* WindowHost::dialogParent() const {
+  // Never a window of the asking thread: those are disabled while the box is up, and a
+  // dialog inherits its parent's disabled state.
+  return frame_;
+}
+
+void WindowHost::showMessage(const runtime::MessageRequest& r, PendingReplies::Token token) {
+  if (replies_.released()) return;
+  QMessageBox* box = buildMessageBox(r, dialogParent());
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  const runtime::ThreadId thread = r.thread;
+  changeThreadModal(thread, +1);
+  connect(box, &QMessageBox::finished, this, [this, box, r, token, thread] {
+    replies_.answer(token, messageBoxAnswer(*box, r));
+    changeThreadModal(thread, -1);
+  });
+  std::erase_if(requests_, [](const QPointer<QWidget>& w) { return w.isNull(); });
+  requests_.emplace_back(box);
+  box->show();
+  box->raise();
+  box->activateWindow();
+}
+
+void WindowHost::showHalt(const std::string& text, PendingReplies::Token token) {
+  runtime::MessageRequest r;
+  r.title = QApplication::applicationDisplayName().toStdString();
+  r.text = text;
+  r.icon = runtime::Icon::Hand;
+  r.buttons = runtime::button::Ok;
+  r.defaultButton = runtime::button::Ok;
+  r.captions.push_back(runtime::toUtf8(runtime::buttonCaption(runtime::ButtonKind::Ok)));
+  showMessage(r, token);
+}
+
+void WindowHost::showPopup(const runtime::PopupRequest& r, PendingReplies::Token token) {
+  const std::vector<PopupItem> items = parsePopupMenu(QString::fromStdString(r.menu));
+  const bool any =
+      std::any_of(items.begin(), items.end(), [](const PopupItem& i) { return !i.separator; });
+  if (!any || replies_.released()) {
+    replies_.answer(token, 0);
+    return;
+  }
+  QMenu* menu = buildPopupMenu(items, dialogParent());
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  connect(menu, &QMenu::triggered, this,
+          [this, token](QAction* action) { replies_.answer(token, action->data().toInt()); });
+  // The menu hides before it reports the chosen item; a menu left without a choice answers
+  // 0 once the choice had its chance to arrive.
+  connect(menu, &QMenu::aboutToHide, this, [this, token] {
+    QMetaObject::invokeMethod(
+        this, [this, token] { replies_.answer(token, 0); }, Qt::QueuedConnection);
+  });
+  std::erase_if(requests_, [](const QPointer<QWidget>& w) { return w.isNull(); });
+  requests_.emplace_back(menu);
+  menu->popup(QCursor::pos());
+}
+
+void WindowHost::setWaitCursor(runtime::ThreadId thread, bool on) {
+  busy_[thread] = on;
+  for (WindowView* v : views()) {
+    if (v->thread() == thread) v->setBusyCursor(on);
+  }
+  if (frame_ && frame_->thread() == thread) frame_->setBusyCursor(on);
+}
+
+void WindowHost::closeRequests() {
+  std::vector<QPointer<QWidget>> open;
+  open.swap(requests_);
+  for (const QPointer<QWidget>& w : open) {
+    if (w) w->close();
+  }
+}
+
+}  // namespace gui

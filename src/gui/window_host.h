@@ -1,0 +1,67 @@
+#pragma once
+// The GUI thread's side of the Qt backend: owns the frame and every window view, applies the
+// requests the backend marshals from procedure threads, keeps the activation order (whose
+// newest window decides the active thread) and makes a thread's windows wait while that
+// thread has a message box up. Everything here runs on the GUI thread only.
+
+#include <QObject>
+#include <QPointer>
+#include <atomic>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "gui/pending_replies.h"
+#include "runtime/backend.h"
+
+class QMdiSubWindow;
+
+namespace gui {
+
+class FrameWindow;
+class WindowView;
+
+class WindowHost : public QObject {
+  Q_OBJECT
+ public:
+  WindowHost(PendingReplies& replies, std::atomic<runtime::ThreadId>& activeThread);
+  ~WindowHost() override;
+
+  void openWindow(const runtime::WindowSnapshot& snapshot);
+  void updateWindow(const runtime::WindowSnapshot& snapshot);
+  void closeWindow(runtime::WindowId id);
+  void activateWindow(runtime::WindowId id);
+  void updateToolbar(const std::vector<runtime::ControlSnapshot>& buttons);
+  void showMessage(const runtime::MessageRequest& request, PendingReplies::Token token);
+  void showPopup(const runtime::PopupRequest& request, PendingReplies::Token token);
+  void showHalt(const std::string& text, PendingReplies::Token token);
+  void setWaitCursor(runtime::ThreadId thread, bool on);
+  // Closes the message boxes and menus still up; their threads were released already.
+  void closeRequests();
+
+  FrameWindow* frame() const;
+  WindowView* view(runtime::WindowId id) const;
+  std::vector<WindowView*> views() const;
+
+ private:
+  void subWindowActivated(QMdiSubWindow* sub);
+  void cascade(QMdiSubWindow* sub);
+  void noteActivated(runtime::WindowId id, bool announce);
+  void publishActiveThread();
+  void changeThreadModal(runtime::ThreadId thread, int delta);
+  void applyThreadState(WindowView& view);
+  QWidget* dialogParent() const;
+
+  PendingReplies& replies_;
+  std::atomic<runtime::ThreadId>& activeThread_;
+  QPointer<FrameWindow> frame_;
+  std::map<runtime::WindowId, QPointer<WindowView>> views_;
+  std::vector<runtime::WindowId> activation_;  // newest last; never the frame
+  std::map<runtime::ThreadId, int> modal_;     // message boxes up per thread
+  std::map<runtime::ThreadId, bool> busy_;
+  std::vector<runtime::ControlSnapshot> toolbar_;
+  std::vector<QPointer<QWidget>> requests_;  // boxes and menus still up
+  std::vector<QPointer<QWidget>> retired_;   // closed windows awaiting deletion
+};
+
+}  // namespace gui
