@@ -421,6 +421,11 @@ int event() {
       }
     }
     const int code = apply(t, *w, next.event);
+    if (next.event.text) {
+      // The entry shows what the user typed until the backend hears otherwise; make sure it
+      // does, even when the model's value ends up as it was before.
+      t.shown.erase(w->id);
+    }
     if (code == 0) continue;
     next.event.code = code;
     t.current = next.event;
