@@ -7,8 +7,9 @@ namespace {
 
 using storage::FieldType;
 
+// A field by its member of the record struct, so that offsets and widths come from the layout.
 #define PHONEDIR_FIELD(record, field, type) \
-  storage::Field { #field, type, offsetof(record, field), sizeof(record::field) }
+  (storage::Field{#field, type, offsetof(record, field), sizeof(record::field)})
 
 // PHONE and POISK share the layout and the keys; only their names differ.
 storage::FileDecl subscriberFile(const char* name) {
@@ -76,9 +77,17 @@ const storage::FileDecl& PERSONAL_FILE() {
   return decl;
 }
 
-void clearRecord(PHO_RECORD& record) { storage::clearRecord(PHONE_FILE(), &record); }
-void clearRecord(STR_RECORD& record) { storage::clearRecord(STREET_FILE(), &record); }
-void clearRecord(PER_RECORD& record) { storage::clearRecord(PERSONAL_FILE(), &record); }
-void clearRecord(POI_RECORD& record) { storage::clearRecord(POISK_FILE(), &record); }
+void clearRecord(PHO_RECORD& record) {
+  storage::clearRecord(PHONE_FILE(), &record);
+}
+void clearRecord(STR_RECORD& record) {
+  storage::clearRecord(STREET_FILE(), &record);
+}
+void clearRecord(PER_RECORD& record) {
+  storage::clearRecord(PERSONAL_FILE(), &record);
+}
+void clearRecord(POI_RECORD& record) {
+  storage::clearRecord(POISK_FILE(), &record);
+}
 
 }  // namespace phonedir

@@ -25,9 +25,12 @@ std::string folded(std::string_view s) {
 
 char typeLetter(FieldType t) {
   switch (t) {
-    case FieldType::kString: return 'S';
-    case FieldType::kCString: return 'C';
-    case FieldType::kLong: return 'L';
+    case FieldType::kString:
+      return 'S';
+    case FieldType::kCString:
+      return 'C';
+    case FieldType::kLong:
+      return 'L';
   }
   return '?';
 }
@@ -58,7 +61,8 @@ std::string checkDeclaration(const FileDecl& decl) {
   for (const Field& f : decl.fields) {
     if (!isIdentifier(f.name)) return "field name '" + f.name + "' is not an identifier";
     if (!names.insert(folded(f.name)).second) return "field name '" + f.name + "' repeats";
-    if (f.type == FieldType::kLong && f.width != 4) return "LONG field '" + f.name + "' is not 4 bytes";
+    if (f.type == FieldType::kLong && f.width != 4)
+      return "LONG field '" + f.name + "' is not 4 bytes";
     if (f.width == 0) return "field '" + f.name + "' has no width";
     if (f.offset > decl.recordSize || f.width > decl.recordSize - f.offset) {
       return "field '" + f.name + "' lies outside the record";

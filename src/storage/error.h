@@ -12,15 +12,15 @@ namespace storage {
 // and text.
 enum ErrorCode : int {
   kOk = 0,
-  kFileNotFound = 2,    // the data file does not exist (open never creates it)
-  kPathNotFound = 3,    // a directory of the file's path does not exist
-  kAccessDenied = 5,    // no permission, or another station holds the file (busy)
-  kNoRecord = 33,       // no record there: end of file, no such key, stale position
-  kKeysInvalid = 46,    // the file's keys must be rebuilt before keyed access
-  kLayoutMismatch = 47, // the file was made for another record layout or format version
-  kAlreadyOpen = 52,    // the instance is open already
-  kRecordChanged = 89,  // a watched record was changed or deleted by another station
-  kDriverError = 90,    // anything else; driverCode and driverText say what
+  kFileNotFound = 2,     // the data file does not exist (open never creates it)
+  kPathNotFound = 3,     // a directory of the file's path does not exist
+  kAccessDenied = 5,     // no permission, or another station holds the file (busy)
+  kNoRecord = 33,        // no record there: end of file, no such key, stale position
+  kKeysInvalid = 46,     // the file's keys must be rebuilt before keyed access
+  kLayoutMismatch = 47,  // the file was made for another record layout or format version
+  kAlreadyOpen = 52,     // the instance is open already
+  kRecordChanged = 89,   // a watched record was changed or deleted by another station
+  kDriverError = 90,     // anything else; driverCode and driverText say what
 };
 
 struct Error {
@@ -31,8 +31,10 @@ struct Error {
   bool ok() const { return code == kOk; }
 };
 
-// The calling thread's last error, left by the last operation of any file instance.
-const Error& lastError();
+// The calling thread's last error, left by the last operation of any file instance. Kept in
+// storage without a destructor, so that it works at any point of a thread's exit (its driver
+// text is cut at 511 bytes).
+Error lastError();
 void setLastError(const Error& error);
 
 // A short English text for a code, as shown in messages beside the number.

@@ -53,16 +53,24 @@
 // No statement stays active between two calls: an active read statement holds a lock that
 // makes other stations' writes wait. A cursor therefore re-seeks from the key value of its
 // last record at each fetch (keyset seeks, never OFFSET, never a count) and keeps no lock
-// between calls. Sequential reads fetch a few rows ahead (from 16 up to 512 per fetch as the
+// between calls. Sequential reads fetch a few rows ahead (from 32 up to 512 per fetch as the
 // run goes on) and serve the following reads from them; any positioning, write or change of
 // direction discards what was fetched, so a run of reads sees the file as of its last fetch.
 // Writes outside a transaction commit one by one; a transaction (begin/commit) or a stream
-// (stream/flush) holds the write lock from its start to its end and should stay short.
+// (stream/flush) holds the write lock from its start to its end and should stay short. A call
+// that meets another station's lock waits for it up to the wait limit (5 s unless set), then
+// fails with 5 having changed nothing. SQLite does not queue waiting writers: behind a station
+// that writes back to back, a write may run out of time and must be tried again.
 //
 // Mode 0x42 shares the file. Mode 0x12 takes SQLite's exclusive lock for as long as the file
-// is open: other stations' opens fail at once with 5 and their calls on already open instances
-// fail with 5 once the wait limit has passed. It is meant for rebuilding keys: an open in 0x12
-// succeeds even when the keys are out of date.
+// is open: other stations' opens fail with 5 after a quarter of a second (an open never waits
+// longer: its caller retries, and may also meet 5 now and then while others commit), and
+// their calls on instances opened before fail with 5 once their wait limit has passed. The
+// mode is meant for rebuilding keys: an open in 0x12 succeeds even when keys are out of date.
+//
+// A new file is made under a temporary name and linked into place when complete, so a crash
+// leaves no half-made file; replacing or removing an existing file happens under SQLite's
+// exclusive lock, so no station has it half-replaced or keeps a journal of it.
 
 #include <cstdint>
 #include <memory>
@@ -124,7 +132,8 @@ class KeyedFile {
   // At the first record of a key whose key is not less than the key fields now in the buffer:
   // next() reads it, prev() reads the last record whose key is not greater.
   int setByKey(int key);
-  // The next or previous record in the current order; 33 when there is none.
+  // The next or previous record in the current order; 33 when there is none. In a key's order
+  // 46 while the keys are out of date (reading in kFileOrder still works then).
   int next();
   int prev();
   // True when no record follows in the current order (a forward read would give 33).
@@ -147,15 +156,18 @@ class KeyedFile {
   int reset(std::string_view token);
 
   // --- writing, from the buffer ---
-  int add();     // a new record, keys maintained; it becomes the current record
-  int append();  // a new record without key maintenance; the keys must then be rebuilt
+  int add();  // a new record, keys maintained; it becomes the current record
+  // A new record without key maintenance, for bulk loads inside a stream: the first append
+  // marks the keys out of date and drops their indexes (in the same transaction), and keyed
+  // reads give 46, here and at other stations, until buildKeys().
+  int append();
   // Rewrites the current record (33 when there is none). When it was read under watch(), 89
   // if another station changed or deleted it since: nothing is written.
   int put();
   int erase();  // deletes the current record; reading goes on from its place
   // The next read notes the state of the record it reads for put().
   int watch();
-  int buildKeys();  // remakes every key and marks the keys valid
+  int buildKeys();    // remakes every key and marks the keys valid
   int64_t records();  // the number of records; -1 on failure
 
   // --- runs of writes and transactions ---
@@ -174,8 +186,10 @@ class KeyedFile {
   int activeStatements() const;
 
  private:
+  Error shutDown();
   int finish(Error e);
   int finish(int code, std::string text);
+  bool usable();
   bool ready();
   void take(int64_t id, int64_t version, const char* image, bool isRead);
   void dropAhead();

@@ -24,16 +24,20 @@ std::vector<int> sortedFields(const Schema& schema) {
 
 }  // namespace
 
-std::string quote(const std::string& identifier) { return "\"" + identifier + "\""; }
+std::string quote(const std::string& identifier) {
+  return "\"" + identifier + "\"";
+}
 
 std::string indexName(const Schema& schema, int key) {
   return quote("key_" + schema.decl.keys[key].name);
 }
 
 std::vector<std::string> createTables(const Schema& schema) {
-  std::string records = "CREATE TABLE records(id INTEGER PRIMARY KEY AUTOINCREMENT, ver INTEGER NOT NULL";
+  std::string records =
+      "CREATE TABLE records(id INTEGER PRIMARY KEY AUTOINCREMENT, ver INTEGER NOT NULL";
   for (const Field& f : schema.decl.fields) {
-    records += ", " + quote(f.name) + (f.type == FieldType::kLong ? " INTEGER" : " BLOB") + " NOT NULL";
+    records +=
+        ", " + quote(f.name) + (f.type == FieldType::kLong ? " INTEGER" : " BLOB") + " NOT NULL";
   }
   for (int f : sortedFields(schema)) {
     records += ", " + quote(schema.decl.fields[f].name + "_SORT") + " BLOB NOT NULL";
@@ -53,7 +57,7 @@ std::string dropIndex(const Schema& schema, int key) {
   return "DROP INDEX IF EXISTS " + indexName(schema, key);
 }
 
-std::string scanStage(const Schema& schema, int order, Direction dir, int stage, bool inclusive) {
+std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, bool inclusive) {
   const bool fwd = dir == Direction::kForward;
   std::string s = "SELECT id, ver" + fieldColumns(schema) + " FROM records";
   std::vector<std::string> cols;
@@ -61,13 +65,25 @@ std::string scanStage(const Schema& schema, int order, Direction dir, int stage,
     s += " INDEXED BY " + indexName(schema, order);
     for (int f : schema.keyFields[order]) cols.push_back(column(schema, f));
   }
-  const int m = static_cast<int>(cols.size());
-  if (stage >= 0) {
-    s += " WHERE ";
-    for (int i = 0; i < stage; ++i) s += cols[i] + " = ? AND ";
-    const std::string op = fwd ? (inclusive && stage == m ? " >= ?" : " > ?")
-                               : (inclusive && stage == m ? " <= ?" : " < ?");
-    s += (stage == m ? std::string("id") : cols[stage]) + op;
+  std::string list;
+  std::string marks;
+  for (size_t i = 0; i < cols.size(); ++i) {
+    list += (i ? ", " : "") + cols[i];
+    marks += i ? ", ?" : "?";
+  }
+  switch (seek) {
+    case Seek::kAll:
+      break;
+    case Seek::kTies:
+      s += " WHERE ";
+      for (const std::string& c : cols) s += c + " = ? AND ";
+      s += std::string("id ") + (fwd ? ">" : "<") + (inclusive ? "= ?" : " ?");
+      break;
+    case Seek::kBeyond:
+    case Seek::kFrom:
+      s += " WHERE (" + list + ") " + (fwd ? ">" : "<") + (seek == Seek::kFrom ? "= (" : " (") +
+           marks + ")";
+      break;
   }
   s += " ORDER BY ";
   const char* way = fwd ? " ASC" : " DESC";
@@ -109,7 +125,8 @@ std::string insertRecord(const Schema& schema) {
 std::string updateRecord(const Schema& schema, bool checked) {
   std::string s = "UPDATE records SET ver = ver + 1";
   for (const Field& f : schema.decl.fields) s += ", " + quote(f.name) + " = ?";
-  for (int f : sortedFields(schema)) s += ", " + quote(schema.decl.fields[f].name + "_SORT") + " = ?";
+  for (int f : sortedFields(schema))
+    s += ", " + quote(schema.decl.fields[f].name + "_SORT") + " = ?";
   s += " WHERE id = ?";
   if (checked) s += " AND ver = ?";
   return s + " RETURNING ver";

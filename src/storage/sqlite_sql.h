@@ -21,12 +21,18 @@ std::vector<std::string> createTables(const Schema& schema);
 std::string createIndex(const Schema& schema, int key);
 std::string dropIndex(const Schema& schema, int key);
 
-// SELECT of one key stage. Binds, in order: the equal components 1..stage (numbers or sort
-// keys), then the component compared by range (the record number at the last stage), then
-// the row limit. Stage -1 has no condition: it reads from the first or last record.
-//   stage s < m:  c1..cs equal, c(s+1) strictly after (before) the bound
-//   stage m:      c1..cm equal, record number after (before) the bound, or equal when inclusive
-std::string scanStage(const Schema& schema, int order, Direction dir, int stage, bool inclusive);
+// The seeks of a scan in an order and direction. A seek after a key value and record number
+// runs in two stages, each an index range SQLite seeks to directly (a row-value comparison
+// that ends with the row id would only seek by its first column):
+//   kTies    the key equal to the value, record numbers after (before) the bound's;
+//            binds the components, the record number, then the row limit
+//   kBeyond  keys after (before) the value: (c1, .., cm) > (?, .., ?); binds the components
+//            and the limit
+//   kFrom    keys not before (not after) the value, for a seek by key value alone
+//   kAll     from the first (last) record; binds the limit
+// In file order only kTies (on the record number alone) and kAll apply.
+enum class Seek { kAll, kTies, kBeyond, kFrom };
+std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, bool inclusive);
 std::string selectByKey(const Schema& schema, int key);  // binds each component, equality
 std::string selectById(const Schema& schema);
 

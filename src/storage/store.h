@@ -40,10 +40,12 @@ struct Batch {
 enum class Direction { kForward, kBackward };
 
 // Where a scan starts: at the first (forward) or last (backward) record when absent, else next
-// to a key value, which itself is included or not.
+// to a key value and record number, which itself is included or not. With anyNumber, every
+// record whose key equals the value is included, whatever its number.
 struct Bound {
   bool present = false;
   bool inclusive = false;
+  bool anyNumber = false;
   KeyValue value;
 };
 

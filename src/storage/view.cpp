@@ -5,7 +5,9 @@
 namespace storage {
 namespace {
 
-bool isText(const Field& f) { return f.type != FieldType::kLong; }
+bool isText(const Field& f) {
+  return f.type != FieldType::kLong;
+}
 
 }  // namespace
 
@@ -19,7 +21,8 @@ int View::join(KeyedFile& lookup, int lookupKey, std::vector<std::string> primar
   const FileDecl& pd = primary_.decl();
   const FileDecl& ld = lookup.decl();
   auto bad = [&](const std::string& why) {
-    return finish(Error{kDriverError, 21, "cannot join " + ld.name + " to " + pd.name + ": " + why});
+    return finish(
+        Error{kDriverError, 21, "cannot join " + ld.name + " to " + pd.name + ": " + why});
   };
   if (lookupKey < 0 || lookupKey >= static_cast<int>(ld.keys.size())) return bad("no such key");
   const Key& key = ld.keys[lookupKey];
@@ -29,7 +32,8 @@ int View::join(KeyedFile& lookup, int lookupKey, std::vector<std::string> primar
     const int from = pd.fieldIndex(primaryFields[i]);
     const int to = ld.fieldIndex(key.components[i]);
     if (from < 0 || to < 0) return bad("no field " + primaryFields[i]);
-    if (isText(pd.fields[from]) != isText(ld.fields[to])) return bad(primaryFields[i] + " is of another kind");
+    if (isText(pd.fields[from]) != isText(ld.fields[to]))
+      return bad(primaryFields[i] + " is of another kind");
     j.from.push_back(from);
   }
   joins_.push_back(std::move(j));
@@ -37,9 +41,11 @@ int View::join(KeyedFile& lookup, int lookupKey, std::vector<std::string> primar
 }
 
 int View::open() {
-  if (!primary_.isOpen()) return finish(Error{kDriverError, 21, primary_.name() + ": file not open"});
+  if (!primary_.isOpen())
+    return finish(Error{kDriverError, 21, primary_.name() + ": file not open"});
   for (const Join& j : joins_) {
-    if (!j.file->isOpen()) return finish(Error{kDriverError, 21, j.file->name() + ": file not open"});
+    if (!j.file->isOpen())
+      return finish(Error{kDriverError, 21, j.file->name() + ": file not open"});
   }
   open_ = true;
   return finish({});
@@ -83,15 +89,21 @@ int View::afterRead(int code) {
   return finish({});
 }
 
-int View::set(int key) { return ready() ? finish(primary_.set(key) ? primary_.error() : Error{}) : error_.code; }
+int View::set(int key) {
+  return ready() ? finish(primary_.set(key) ? primary_.error() : Error{}) : error_.code;
+}
 
 int View::setByKey(int key) {
   return ready() ? finish(primary_.setByKey(key) ? primary_.error() : Error{}) : error_.code;
 }
 
-int View::next() { return ready() ? afterRead(primary_.next()) : error_.code; }
+int View::next() {
+  return ready() ? afterRead(primary_.next()) : error_.code;
+}
 
-int View::prev() { return ready() ? afterRead(primary_.prev()) : error_.code; }
+int View::prev() {
+  return ready() ? afterRead(primary_.prev()) : error_.code;
+}
 
 bool View::eof() {
   if (!ready()) return true;
@@ -100,7 +112,9 @@ bool View::eof() {
   return end;
 }
 
-int View::reget(std::string_view token) { return ready() ? afterRead(primary_.reget(token)) : error_.code; }
+int View::reget(std::string_view token) {
+  return ready() ? afterRead(primary_.reget(token)) : error_.code;
+}
 
 int View::reset(std::string_view token) {
   return ready() ? finish(primary_.reset(token) ? primary_.error() : Error{}) : error_.code;
@@ -113,6 +127,8 @@ std::string View::position() {
   return token;
 }
 
-int View::watch() { return ready() ? finish(primary_.watch() ? primary_.error() : Error{}) : error_.code; }
+int View::watch() {
+  return ready() ? finish(primary_.watch() ? primary_.error() : Error{}) : error_.code;
+}
 
 }  // namespace storage

@@ -1,11 +1,10 @@
 #include "data/records.h"
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <cstring>
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "runtime/locale/charset.h"
 #include "storage/keyed_file.h"
@@ -46,7 +45,8 @@ TEST(Records, DeclarationsMatchTheRecordLayouts) {
                                             {"KVART", FieldType::kString, 32, 4}};
   expectLayout(PHONE_FILE(), 36, subscriber);
   expectLayout(POISK_FILE(), 36, subscriber);
-  expectLayout(STREET_FILE(), 24, {{"NUM", FieldType::kLong, 0, 4}, {"NAME", FieldType::kCString, 4, 20}});
+  expectLayout(STREET_FILE(), 24,
+               {{"NUM", FieldType::kLong, 0, 4}, {"NAME", FieldType::kCString, 4, 20}});
   expectLayout(PERSONAL_FILE(), 75,
                {{"PHONE", FieldType::kString, 0, 10},
                 {"KOD", FieldType::kString, 10, 5},
@@ -91,13 +91,13 @@ TEST(Records, ClearingFollowsTheFieldTypes) {
   std::memset(&pho, 'x', sizeof pho);
   clearRecord(pho);
   EXPECT_EQ(std::string(pho.PHONE, 6), "      ");
-  EXPECT_EQ(pho.STREET, 0);
+  EXPECT_EQ(int32_t{pho.STREET}, 0);
   EXPECT_EQ(std::string(pho.FIO, 18), std::string(18, '\0'));
   EXPECT_EQ(std::string(pho.HOME, 4) + std::string(pho.KVART, 4), "        ");
   STR_RECORD str;
   std::memset(&str, 'x', sizeof str);
   clearRecord(str);
-  EXPECT_EQ(str.NUM, 0);
+  EXPECT_EQ(int32_t{str.NUM}, 0);
   EXPECT_EQ(str.NAME[0], '\0');
   PER_RECORD per;
   std::memset(&per, 'x', sizeof per);
@@ -106,14 +106,15 @@ TEST(Records, ClearingFollowsTheFieldTypes) {
   POI_RECORD poi;
   std::memset(&poi, 'x', sizeof poi);
   clearRecord(poi);
-  EXPECT_EQ(poi.STREET, 0);
+  EXPECT_EQ(int32_t{poi.STREET}, 0);
   EXPECT_EQ(std::string(poi.KVART, 4), "    ");
 }
 
 class DataFiles : public ::testing::Test {
  protected:
   DataFiles() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "phonedir-data-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "phonedir-data-XXXXXX").string();
     dir = ::mkdtemp(pattern.data());
   }
   ~DataFiles() override { std::filesystem::remove_all(dir); }
@@ -198,8 +199,10 @@ TEST_F(DataFiles, CityDirectoryOrders) {
   ASSERT_EQ(phone.create(), storage::kOk);
   ASSERT_EQ(phone.open(), storage::kOk);
   const PHO_RECORD subscribers[] = {
-      subscriber("523456", 10, cp("Яковлев Я.Я."), "2", "5"),  subscriber("21345", 2, cp("ёлкин Е.Е."), "10", "12"),
-      subscriber("301234", 2, cp("Ежов А.А."), "2", "3"),      subscriber("31234", 10, "Smith J.", "1", ""),
+      subscriber("523456", 10, cp("Яковлев Я.Я."), "2", "5"),
+      subscriber("21345", 2, cp("ёлкин Е.Е."), "10", "12"),
+      subscriber("301234", 2, cp("Ежов А.А."), "2", "3"),
+      subscriber("31234", 10, "Smith J.", "1", ""),
       subscriber("213451", 2, cp("Абрамов Б.Б."), "10", "2"),
   };
   for (const PHO_RECORD& s : subscribers) {
@@ -246,13 +249,14 @@ TEST_F(DataFiles, CityViewShowsStreetNamesAndBlanksForMissingStreets) {
   ASSERT_EQ(view.next(), storage::kOk);
   EXPECT_EQ(std::string(str.NAME), cp("Ленина"));
   ASSERT_EQ(view.next(), storage::kOk);
-  EXPECT_EQ(pho.STREET, 9);
-  EXPECT_EQ(str.NUM, 0);
+  EXPECT_EQ(int32_t{pho.STREET}, 9);
+  EXPECT_EQ(int32_t{str.NUM}, 0);
   EXPECT_EQ(std::string(str.NAME), "");
   phone.close();
   street.close();
   for (const char* name : {"PHONE", "STREET"}) {
-    const std::string command = std::string(SQLITE3_PROGRAM) + " " + file(name) + " 'PRAGMA integrity_check'";
+    const std::string command =
+        std::string(SQLITE3_PROGRAM) + " " + file(name) + " 'PRAGMA integrity_check'";
     FILE* p = popen(command.c_str(), "r");
     char line[64] = {};
     ASSERT_NE(fgets(line, sizeof line, p), nullptr);

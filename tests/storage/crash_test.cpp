@@ -2,16 +2,16 @@
 // file in which every record is wholly old or wholly new, and every committed run of appends
 // is there entirely or not at all.
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <random>
 #include <thread>
 
-#include <gtest/gtest.h>
-
-#include "storage/keyed_file.h"
 #include "station_client.h"
+#include "storage/keyed_file.h"
 #include "test_files.h"
 
 namespace storage::test {
@@ -57,7 +57,8 @@ TEST(CrashTest, KilledStationsLeaveSoundFiles) {
       Station station(path);
       ASSERT_EQ(station.call("open 42"), "0");
       station.send(round % 2 ? "append-forever " + std::to_string(round)
-                             : "rewrite-forever " + std::to_string(kRecords) + " " + std::to_string(round));
+                             : "rewrite-forever " + std::to_string(kRecords) + " " +
+                                   std::to_string(round));
       ASSERT_EQ(station.reply(), "ready");
       std::this_thread::sleep_for(std::chrono::microseconds(rng() % 40000));
       station.kill();
@@ -79,7 +80,7 @@ TEST(CrashTest, KilledStationsLeaveSoundFiles) {
     while (file.next() == kOk) {
       ASSERT_TRUE(consistent(buf)) << code(buf) << " " << title(buf) << " " << buf.GROUP;
       (buf.CODE[0] == 'A' ? appended : base)++;
-      if (buf.CODE[0] == 'B') newestGeneration = std::max(newestGeneration, buf.GROUP);
+      if (buf.CODE[0] == 'B') newestGeneration = std::max(newestGeneration, int32_t{buf.GROUP});
     }
     appendedAtEnd = appended;
     EXPECT_EQ(file.errorCode(), kNoRecord);

@@ -1,11 +1,11 @@
 // Reading in each key's order, positioning by key value and by position token.
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
 #include <random>
-
-#include <gtest/gtest.h>
 
 #include "runtime/locale/charset.h"
 #include "runtime/locale/collation.h"
@@ -27,8 +27,9 @@ class CursorTest : public ::testing::Test {
     ASSERT_EQ(file.create(), kOk);
     ASSERT_EQ(file.open(), kOk);
     const Item items[] = {
-        item("2", 3, cp("Ёлкин"), "2"),   item("10", 3, cp("ежов"), "10"), item("3", -5, cp("Жуков"), "1"),
-        item("1", 20, "Zorro", "1"),      item("25", 3, cp("Антонов"), "2"), item("a7", 20, cp("ежов"), " "),
+        item("2", 3, cp("Ёлкин"), "2"),    item("10", 3, cp("ежов"), "10"),
+        item("3", -5, cp("Жуков"), "1"),   item("1", 20, "Zorro", "1"),
+        item("25", 3, cp("Антонов"), "2"), item("a7", 20, cp("ежов"), " "),
         item("A6", 3, cp("Елкин"), "3"),
     };
     for (const Item& i : items) {
@@ -99,10 +100,10 @@ TEST_F(CursorTest, SetByKeyValue) {
   };
   const Case cases[] = {
       {kByTitle, item("", 0, cp("ЕЖОВ"), ""), "10 a7 A6", "a7"},  // equal keys on both sides
-      {kByTitle, item("", 0, cp("Ел"), ""), "A6 2 3", "a7"},       // between values
-      {kByTitle, item("", 0, cp("Я"), ""), "", "3"},               // beyond the last
-      {kByTitle, item("", 0, "", ""), "1 25 10", ""},              // before the first
-      {kByPlace, item("", 3, "", ""), "10 2 25", "3"},             // blank tag: start of group 3
+      {kByTitle, item("", 0, cp("Ел"), ""), "A6 2 3", "a7"},      // between values
+      {kByTitle, item("", 0, cp("Я"), ""), "", "3"},              // beyond the last
+      {kByTitle, item("", 0, "", ""), "1 25 10", ""},             // before the first
+      {kByPlace, item("", 3, "", ""), "10 2 25", "3"},            // blank tag: start of group 3
       {kByPlace, item("", 3, "", "2"), "2 25 A6", "25"},
       {kByPlace, item("", 4, "", ""), "a7 1", "A6"},
       {kByCode, item("100", 0, "", ""), "2 25 3", "10"},
@@ -267,13 +268,13 @@ TEST(CursorScale, OrdersAgreeWithASortOfTheRecords) {
   ASSERT_EQ(file.create(), kOk);
   ASSERT_EQ(file.open(), kOk);
   std::mt19937 rng(7);
-  const std::vector<std::string> titles = {cp("Иванов"), cp("иванова"), cp("Ёжиков"), cp("Ежов"), "Adams",
-                                           cp("Яковлев"), "", cp("Ежов ")};
+  const std::vector<std::string> titles = {cp("Иванов"), cp("иванова"), cp("Ёжиков"), cp("Ежов"),
+                                           "Adams",      cp("Яковлев"), "",           cp("Ежов ")};
   std::vector<Item> items;
   ASSERT_EQ(file.stream(), kOk);
   for (int i = 0; i < 2500; ++i) {
-    buf = item(std::to_string(rng() % 300), static_cast<int32_t>(rng() % 7) - 3, titles[rng() % titles.size()],
-               std::to_string(rng() % 12));
+    buf = item(std::to_string(rng() % 300), static_cast<int32_t>(rng() % 7) - 3,
+               titles[rng() % titles.size()], std::to_string(rng() % 12));
     ASSERT_EQ(file.add(), kOk);
     items.push_back(buf);
   }
@@ -282,17 +283,20 @@ TEST(CursorScale, OrdersAgreeWithASortOfTheRecords) {
   auto less = [&](int order) {
     return [order](const std::pair<int, Item>& a, const std::pair<int, Item>& b) {
       int c = 0;
-      if (order == kByCode) c = runtime::compareText(std::string(a.second.CODE, 6), std::string(b.second.CODE, 6));
+      if (order == kByCode)
+        c = runtime::compareText(std::string(a.second.CODE, 6), std::string(b.second.CODE, 6));
       if (order == kByTitle) c = runtime::compareText(title(a.second), title(b.second));
       if (order == kByPlace) {
         c = a.second.GROUP < b.second.GROUP ? -1 : a.second.GROUP > b.second.GROUP;
-        if (c == 0) c = runtime::compareText(std::string(a.second.TAG, 4), std::string(b.second.TAG, 4));
+        if (c == 0)
+          c = runtime::compareText(std::string(a.second.TAG, 4), std::string(b.second.TAG, 4));
       }
       return c != 0 ? c < 0 : a.first < b.first;
     };
   };
   std::vector<std::pair<int, Item>> numbered;
-  for (size_t i = 0; i < items.size(); ++i) numbered.emplace_back(static_cast<int>(i) + 1, items[i]);
+  for (size_t i = 0; i < items.size(); ++i)
+    numbered.emplace_back(static_cast<int>(i) + 1, items[i]);
   for (int order : {kByCode, kByPlace, kByTitle}) {
     SCOPED_TRACE(order);
     auto sorted = numbered;
@@ -319,7 +323,8 @@ TEST(CursorScale, OrdersAgreeWithASortOfTheRecords) {
       buf = value;
       ASSERT_EQ(file.setByKey(order), kOk);
       ASSERT_EQ(file.next(), kOk);
-      const auto first = std::lower_bound(sorted.begin(), sorted.end(), std::make_pair(0, value), less(order));
+      const auto first =
+          std::lower_bound(sorted.begin(), sorted.end(), std::make_pair(0, value), less(order));
       EXPECT_EQ(std::memcmp(&buf, &first->second, sizeof buf), 0);
     }
   }

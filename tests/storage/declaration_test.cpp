@@ -1,8 +1,9 @@
-#include <cstring>
+#include "storage/declaration.h"
 
 #include <gtest/gtest.h>
 
-#include "storage/declaration.h"
+#include <cstring>
+
 #include "storage/record_fields.h"
 #include "test_files.h"
 
@@ -16,22 +17,28 @@ TEST(Declaration, RefusesLayoutsTheDriverCannotStore) {
     const char* complaint;
   };
   const Case cases[] = {
-      {"field name not an identifier", [](FileDecl& d) { d.fields[0].name = "PHO:PHONE"; }, "not an identifier"},
-      {"field name repeats ignoring case", [](FileDecl& d) { d.fields[1].name = "code"; }, "repeats"},
+      {"field name not an identifier", [](FileDecl& d) { d.fields[0].name = "PHO:PHONE"; },
+       "not an identifier"},
+      {"field name repeats ignoring case", [](FileDecl& d) { d.fields[1].name = "code"; },
+       "repeats"},
       {"field named like the row id", [](FileDecl& d) { d.fields[1].name = "id"; }, "repeats"},
       {"field outside the record", [](FileDecl& d) { d.fields[3].offset = 30; }, "outside"},
       {"fields overlap", [](FileDecl& d) { d.fields[2].offset = 9; }, "overlap"},
       {"LONG of 2 bytes", [](FileDecl& d) { d.fields[1].width = 2; }, "not 4 bytes"},
-      {"field clashing with a sort key", [](FileDecl& d) { d.fields[3].name = "TITLE_SORT"; }, "sort key"},
-      {"key over an unknown field", [](FileDecl& d) { d.keys[1].components[1] = "KVART"; }, "unknown field"},
-      {"key without components", [](FileDecl& d) { d.keys[0].components.clear(); }, "no components"},
+      {"field clashing with a sort key", [](FileDecl& d) { d.fields[3].name = "TITLE_SORT"; },
+       "sort key"},
+      {"key over an unknown field", [](FileDecl& d) { d.keys[1].components[1] = "KVART"; },
+       "unknown field"},
+      {"key without components", [](FileDecl& d) { d.keys[0].components.clear(); },
+       "no components"},
       {"keys of one name", [](FileDecl& d) { d.keys[2].name = "by_code"; }, "repeats"},
   };
   EXPECT_EQ(checkDeclaration(itemDecl()), "");
   for (const Case& c : cases) {
     FileDecl d = itemDecl();
     c.spoil(d);
-    EXPECT_NE(checkDeclaration(d).find(c.complaint), std::string::npos) << c.what << ": " << checkDeclaration(d);
+    EXPECT_NE(checkDeclaration(d).find(c.complaint), std::string::npos)
+        << c.what << ": " << checkDeclaration(d);
   }
 }
 
@@ -75,7 +82,7 @@ TEST(RecordFields, PaddingRulesOfEachType) {
 
   clearRecord(itemDecl(), &i);
   EXPECT_EQ(std::string(i.CODE, 6), "      ");
-  EXPECT_EQ(i.GROUP, 0);
+  EXPECT_EQ(int32_t{i.GROUP}, 0);
   EXPECT_EQ(std::string(i.TITLE, 18), std::string(18, '\0'));
   EXPECT_EQ(std::string(i.TAG, 4), "    ");
 }

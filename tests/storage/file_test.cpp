@@ -1,12 +1,11 @@
 // Opening, creating and removing files: the error codes the open procedures tell apart.
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "runtime/locale/charset.h"
 #include "storage/keyed_file.h"
@@ -28,7 +27,8 @@ class FileTest : public ::testing::Test {
   void tamper(const std::string& sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path().c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
     sqlite3_close(db);
   }
 
@@ -44,7 +44,8 @@ TEST_F(FileTest, OpenTellsTheFailuresApart) {
   EXPECT_FALSE(missingFile.isOpen());
   EXPECT_FALSE(std::ifstream(path()).good()) << "open must never create";
 
-  std::ofstream(dir.file("junk.db")) << "this is not a database, only some text that is long enough to fill a header";
+  std::ofstream(dir.file("junk.db"))
+      << "this is not a database, only some text that is long enough to fill a header";
   KeyedFile junk(itemDecl(), &buf, dir.file("junk.db"));
   EXPECT_EQ(junk.open(), kDriverError);
   EXPECT_EQ(junk.error().driverCode & 0xff, SQLITE_NOTADB);
@@ -133,16 +134,17 @@ TEST_F(FileTest, RebuildRemakesSortKeysEditedBehindTheDriver) {
     }
   }
   // Someone renamed Антонов to Яковлев with the stock tool, leaving the sort key as it was.
-  tamper("UPDATE records SET TITLE = CAST(x'dfeaeee2ebe5e2' AS BLOB) WHERE id = 2;"
-         "UPDATE meta SET value = 'invalid' WHERE name = 'keys'");
+  tamper(
+      "UPDATE records SET TITLE = CAST(x'dfeaeee2ebe5e2' AS BLOB) WHERE id = 2;"
+      "UPDATE meta SET value = 'invalid' WHERE name = 'keys'");
   KeyedFile f(itemDecl(), &buf, path());
   ASSERT_EQ(f.open(kExclusive), kOk);
   ASSERT_EQ(f.buildKeys(), kOk);
   ASSERT_EQ(f.set(kByTitle), kOk);
   std::vector<std::string> seen;
   while (f.next() == kOk) seen.push_back(title(buf));
-  const std::vector<std::string> expected = {"\xC1\xEE\xF0\xE8\xF1\xEE\xE2", "\xC2\xEE\xEB\xEA\xEE\xE2",
-                                             "\xDF\xEA\xEE\xE2\xEB\xE5\xE2"};
+  const std::vector<std::string> expected = {
+      "\xC1\xEE\xF0\xE8\xF1\xEE\xE2", "\xC2\xEE\xEB\xEA\xEE\xE2", "\xDF\xEA\xEE\xE2\xEB\xE5\xE2"};
   EXPECT_EQ(seen, expected);
 }
 
@@ -168,7 +170,8 @@ TEST_F(FileTest, CreateReplacesAndRemoveDeletes) {
   KeyedFile g(other, &buf, path());
   EXPECT_EQ(g.create(), kOk);
   EXPECT_EQ(f.open(), kLayoutMismatch);
-  std::ofstream(path(), std::ios::trunc) << "junk junk junk junk junk junk junk junk junk junk junk junk junk";
+  std::ofstream(path(), std::ios::trunc)
+      << "junk junk junk junk junk junk junk junk junk junk junk junk junk";
   EXPECT_EQ(f.create(), kOk);
   EXPECT_EQ(f.open(), kOk);
   f.close();
@@ -232,9 +235,10 @@ TEST_F(FileTest, StockToolReadsTheFiles) {
     buf = item("12345", 7, runtime::cp("Жуков"), "10");
     ASSERT_EQ(f.add(), kOk);
   }
-  const std::string command = std::string(SQLITE3_PROGRAM) + " '" + path() +
-                              "' \"PRAGMA journal_mode; SELECT hex(CODE), \\\"GROUP\\\", hex(TITLE), "
-                              "length(TITLE_SORT) FROM records\"";
+  const std::string command =
+      std::string(SQLITE3_PROGRAM) + " '" + path() +
+      "' \"PRAGMA journal_mode; SELECT hex(CODE), \\\"GROUP\\\", hex(TITLE), "
+      "length(TITLE_SORT) FROM records\"";
   FILE* p = popen(command.c_str(), "r");
   ASSERT_NE(p, nullptr);
   char line[256] = {};

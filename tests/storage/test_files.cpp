@@ -45,7 +45,8 @@ const FileDecl& groupDecl() {
   return decl;
 }
 
-Item item(const std::string& code, int32_t group, const std::string& title, const std::string& tag) {
+Item item(const std::string& code, int32_t group, const std::string& title,
+          const std::string& tag) {
   Item i{};
   const auto& f = itemDecl().fields;
   setText(f[0], &i, code);
@@ -62,12 +63,19 @@ std::string trimmed(std::string_view s) {
 }
 }  // namespace
 
-std::string code(const Item& i) { return trimmed(storedText(itemDecl().fields[0], &i)); }
-std::string title(const Item& i) { return std::string(storedText(itemDecl().fields[2], &i)); }
-std::string tag(const Item& i) { return trimmed(storedText(itemDecl().fields[3], &i)); }
+std::string code(const Item& i) {
+  return trimmed(storedText(itemDecl().fields[0], &i));
+}
+std::string title(const Item& i) {
+  return std::string(storedText(itemDecl().fields[2], &i));
+}
+std::string tag(const Item& i) {
+  return trimmed(storedText(itemDecl().fields[3], &i));
+}
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "phonedir-storage-XXXXXX").string();
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / "phonedir-storage-XXXXXX").string();
   char* made = ::mkdtemp(pattern.data());
   path_ = made ? made : "";
 }
@@ -78,7 +86,8 @@ TempDir::~TempDir() {
 }
 
 std::string integrityCheck(const std::string& dbPath) {
-  const std::string command = std::string(SQLITE3_PROGRAM) + " '" + dbPath + "' 'PRAGMA integrity_check' 2>&1";
+  const std::string command =
+      std::string(SQLITE3_PROGRAM) + " '" + dbPath + "' 'PRAGMA integrity_check' 2>&1";
   FILE* p = ::popen(command.c_str(), "r");
   if (!p) return "cannot run sqlite3";
   std::string out;

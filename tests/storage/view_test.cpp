@@ -1,10 +1,11 @@
 // Views: a primary file read in key order with its lookup file's record beside each record.
 
+#include "storage/view.h"
+
 #include <gtest/gtest.h>
 
 #include "storage/keyed_file.h"
 #include "storage/record_fields.h"
-#include "storage/view.h"
 #include "test_files.h"
 
 namespace storage::test {
@@ -23,7 +24,8 @@ class ViewTest : public ::testing::Test {
       ASSERT_EQ(groups.add(), kOk);
     }
     // Item "c" refers to group 9, which does not exist.
-    for (const Item& i : {item("b", 2, "ball", "1"), item("c", 9, "cake", "1"), item("a", 1, "axe", "1")}) {
+    for (const Item& i :
+         {item("b", 2, "ball", "1"), item("c", 9, "cake", "1"), item("a", 1, "axe", "1")}) {
       it = i;
       ASSERT_EQ(items.add(), kOk);
     }
@@ -45,7 +47,8 @@ TEST_F(ViewTest, EachReadFillsTheLookupOrClearsIt) {
   ASSERT_EQ(view.set(kByCode), kOk);
   std::string rows;
   group.NUM = 77;
-  while (view.next() == kOk) rows += code(it) + ":" + std::to_string(group.NUM) + ":" + groupName() + " ";
+  while (view.next() == kOk)
+    rows += code(it) + ":" + std::to_string(group.NUM) + ":" + groupName() + " ";
   EXPECT_EQ(rows, "a:1:tools b:2:toys c:0: ");
   EXPECT_EQ(view.error().code, kNoRecord);
 

@@ -1,9 +1,9 @@
 // Writing: round trips of the record bytes, watch and conflicts, bulk append and key rebuild,
 // streams and transactions.
 
-#include <cstring>
-
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include "runtime/locale/charset.h"
 #include "storage/keyed_file.h"

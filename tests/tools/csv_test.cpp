@@ -53,7 +53,8 @@ TEST(Csv, NamesTheLineOfASyntaxError) {
 }
 
 TEST(Csv, WritesWhatItReadsBack) {
-  const std::vector<std::string> fields = {"plain", "with,comma", "with \"quote\"", "two\nlines", "", " edge "};
+  const std::vector<std::string> fields = {"plain",      "with,comma", "with \"quote\"",
+                                           "two\nlines", "",           " edge "};
   const std::string line = csvLine(fields);
   EXPECT_EQ(line, "plain,\"with,comma\",\"with \"\"quote\"\"\",\"two\nlines\",, edge \r\n");
   CsvError error;

@@ -1,5 +1,6 @@
 // The data tool as the operator runs it: a separate program, its exit code and its messages.
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -8,8 +9,6 @@
 #include <fstream>
 #include <set>
 #include <sstream>
-
-#include <gtest/gtest.h>
 
 #include "csv.h"
 #include "demo_town.h"
@@ -44,7 +43,8 @@ class DataToolTest : public ::testing::Test {
   Outcome tool(const std::string& args) {
     const std::string out = dir + "/out.txt";
     const std::string err = dir + "/err.txt";
-    const int status = std::system((std::string("'") + DATA_TOOL + "' " + args + " >'" + out + "' 2>'" + err + "'").c_str());
+    const int status = std::system(
+        (std::string("'") + DATA_TOOL + "' " + args + " >'" + out + "' 2>'" + err + "'").c_str());
     Outcome r;
     r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.out = slurp(out);
@@ -82,7 +82,9 @@ TEST_F(DataToolTest, LoadThenDumpRoundTrips) {
        "301234,2147483647,ежов а.а.,12а,2\r\n"
        ",0,,,\r\n"},
       {"STREET", "NUM,NAME\r\n1,ул. Ленина\r\n2,пер. Садовый\r\n-3,\"пр. Мира, 1-й\"\r\n"},
-      {"PERSONAL", "PHONE,KOD,NAME,PRIM\r\n2-12-40,,Поликлиника,\"регистратура\nс 7:30\"\r\n03,34345,Скорая,№1\r\n"},
+      {"PERSONAL",
+       "PHONE,KOD,NAME,PRIM\r\n2-12-40,,Поликлиника,\"регистратура\nс "
+       "7:30\"\r\n03,34345,Скорая,№1\r\n"},
       {"POISK", "PHONE,STREET,FIO,HOME,KVART\r\n12345,1,Жуков,1,1\r\n"},
   };
   for (const Case& c : cases) {
@@ -112,7 +114,8 @@ TEST_F(DataToolTest, OneBadRowLoadsNothingAndIsNamed) {
     const char* complaint;
   };
   const Case cases[] = {
-      {"100001,1,Константинопольский,1,1", "FIO: 'Константинопольский' is too long: 19 characters, room for 17"},
+      {"100001,1,Константинопольский,1,1",
+       "FIO: 'Константинопольский' is too long: 19 characters, room for 17"},
       {"100001,1,Ли 李,1,1", "FIO: 'Ли 李' holds a character that CP1251 cannot hold"},
       {"100001,1x,Ли,1,1", "STREET: '1x' is not a number"},
       {"100001,99999999999,Ли,1,1", "STREET: '99999999999' is not a number of 32 bits"},
@@ -140,7 +143,8 @@ TEST_F(DataToolTest, LoadAddsToAnExistingFileAndRefusesBadHeaders) {
   const std::string one = write("one.csv", "NUM,NAME\n1,A\n");
   const std::string two = write("two.csv", "name,num\nB,2\n");
   ASSERT_EQ(tool("load '" + dir + "' STREET '" + one + "'").exit, 0);
-  ASSERT_EQ(tool("load '" + dir + "' street '" + two + "'").exit, 0) << "names of any case, columns in any order";
+  ASSERT_EQ(tool("load '" + dir + "' street '" + two + "'").exit, 0)
+      << "names of any case, columns in any order";
   EXPECT_EQ(tool("dump '" + dir + "' STREET STR:NAME_KEY").out, "NUM,NAME\r\n1,A\r\n2,B\r\n");
 
   struct Case {

@@ -65,18 +65,20 @@ std::string putValue(const storage::Field& f, const std::string& utf8, void* rec
     int32_t n = 0;
     auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
     if (v.empty() || ec != std::errc() || p != v.data() + v.size()) {
-      return "'" + utf8 + "' is not a number" + (ec == std::errc::result_out_of_range ? " of 32 bits" : "");
+      return "'" + utf8 + "' is not a number" +
+             (ec == std::errc::result_out_of_range ? " of 32 bits" : "");
     }
     storage::setLong(f, record, n);
     return {};
   }
   const auto text = runtime::fromUtf8(utf8);
   if (!text) return "'" + utf8 + "' holds a character that CP1251 cannot hold";
-  if (f.type == FieldType::kCString && text->find('\0') != std::string::npos) return "holds a NUL character";
+  if (f.type == FieldType::kCString && text->find('\0') != std::string::npos)
+    return "holds a NUL character";
   const int room = fieldWidthForText(f);
   if (static_cast<int>(text->size()) > room) {
-    return "'" + utf8 + "' is too long: " + std::to_string(text->size()) + " characters, room for " +
-           std::to_string(room);
+    return "'" + utf8 + "' is too long: " + std::to_string(text->size()) +
+           " characters, room for " + std::to_string(room);
   }
   storage::setText(f, record, *text);
   return {};
@@ -97,8 +99,9 @@ int findKey(const storage::FileDecl& decl, const std::string& key) {
   for (size_t i = 0; i < decl.keys.size(); ++i) {
     const std::string name = upper(decl.keys[i].name);
     // "NUM_KEY", "PHO:NUM_KEY" and "PHO_NUM_KEY" all name the key.
-    if (k == name || (k.size() > name.size() && k.compare(k.size() - name.size(), name.size(), name) == 0 &&
-                      (k[k.size() - name.size() - 1] == ':' || k[k.size() - name.size() - 1] == '_'))) {
+    if (k == name ||
+        (k.size() > name.size() && k.compare(k.size() - name.size(), name.size(), name) == 0 &&
+         (k[k.size() - name.size() - 1] == ':' || k[k.size() - name.size() - 1] == '_'))) {
       return static_cast<int>(i);
     }
   }
@@ -107,8 +110,8 @@ int findKey(const storage::FileDecl& decl, const std::string& key) {
 
 }  // namespace
 
-int load(const std::string& dir, const std::string& file, const std::string& csvPath, std::ostream& out,
-         std::ostream& err) {
+int load(const std::string& dir, const std::string& file, const std::string& csvPath,
+         std::ostream& out, std::ostream& err) {
   const storage::FileDecl* decl = declaration(file);
   if (!decl) return unknownFile(file, err);
   std::ifstream in(csvPath, std::ios::binary);
@@ -138,8 +141,8 @@ int load(const std::string& dir, const std::string& file, const std::string& csv
     name.erase(name.find_last_not_of(' ') + 1);
     const int f = decl->fieldIndex(name);
     if (f < 0 || named[f]) {
-      err << csvPath << ":" << rows[0].line << ": header: " << (f < 0 ? "unknown" : "repeated") << " field '"
-          << h << "'\nnothing loaded\n";
+      err << csvPath << ":" << rows[0].line << ": header: " << (f < 0 ? "unknown" : "repeated")
+          << " field '" << h << "'\nnothing loaded\n";
       return 1;
     }
     named[f] = true;
@@ -241,7 +244,8 @@ int dump(const std::string& dir, const std::string& file, const std::string& key
   storage::KeyedFile f(*decl, record.data(), path);
   if (f.open() != storage::kOk) {
     err << "phonedir-data: cannot open " << path << ": " << why(f) << "\n";
-    if (f.errorCode() == storage::kKeysInvalid) err << "run: phonedir-data rebuild " << dir << " " << file << "\n";
+    if (f.errorCode() == storage::kKeysInvalid)
+      err << "run: phonedir-data rebuild " << dir << " " << file << "\n";
     return 1;
   }
   std::vector<std::string> header;
@@ -251,7 +255,8 @@ int dump(const std::string& dir, const std::string& file, const std::string& key
   int rc;
   std::vector<std::string> values(decl->fields.size());
   while ((rc = f.next()) == storage::kOk) {
-    for (size_t i = 0; i < decl->fields.size(); ++i) values[i] = getValue(decl->fields[i], record.data());
+    for (size_t i = 0; i < decl->fields.size(); ++i)
+      values[i] = getValue(decl->fields[i], record.data());
     out << csvLine(values);
   }
   if (rc != storage::kNoRecord) {

@@ -9,8 +9,8 @@ namespace datatool {
 
 // Each command writes its report to `out` and its errors to `err`, and returns the exit code:
 // 0 done, 1 failed (and, for load, nothing written).
-int load(const std::string& dir, const std::string& file, const std::string& csvPath, std::ostream& out,
-         std::ostream& err);
+int load(const std::string& dir, const std::string& file, const std::string& csvPath,
+         std::ostream& out, std::ostream& err);
 int dump(const std::string& dir, const std::string& file, const std::string& key, std::ostream& out,
          std::ostream& err);
 int rebuild(const std::string& dir, const std::string& file, std::ostream& out, std::ostream& err);

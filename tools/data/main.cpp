@@ -21,7 +21,8 @@ const char kUsage[] =
     "  phonedir-data demo DIR N          make STREET, PHONE and PERSONAL in DIR: a town of\n"
     "                                    about 200 streets and N subscribers\n"
     "FILE is PHONE, STREET, PERSONAL or POISK. The CSV header names the fields:\n"
-    "  PHONE, POISK: PHONE,STREET,FIO,HOME,KVART   STREET: NUM,NAME   PERSONAL: PHONE,KOD,NAME,PRIM\n";
+    "  PHONE, POISK: PHONE,STREET,FIO,HOME,KVART   STREET: NUM,NAME   PERSONAL: "
+    "PHONE,KOD,NAME,PRIM\n";
 
 int usage() {
   std::cerr << kUsage;
@@ -38,11 +39,13 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
-  if (command == "load" && args == 3) return datatool::load(argv[2], argv[3], argv[4], std::cout, std::cerr);
+  if (command == "load" && args == 3)
+    return datatool::load(argv[2], argv[3], argv[4], std::cout, std::cerr);
   if (command == "dump" && (args == 2 || args == 3)) {
     return datatool::dump(argv[2], argv[3], args == 3 ? argv[4] : "", std::cout, std::cerr);
   }
-  if (command == "rebuild" && args == 2) return datatool::rebuild(argv[2], argv[3], std::cout, std::cerr);
+  if (command == "rebuild" && args == 2)
+    return datatool::rebuild(argv[2], argv[3], std::cout, std::cerr);
   if (command == "demo" && args == 2) {
     const std::string_view n = argv[3];
     int64_t count = 0;

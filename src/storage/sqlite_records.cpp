@@ -1,0 +1,336 @@
+// The SQLite store's reads and writes of records: keyset seeks in key order, reads by number
+// and by key, inserts, checked rewrites, deletes and the key rebuild.
+
+#include <cstring>
+
+#include "runtime/locale/collation.h"
+#include "storage/record_fields.h"
+#include "storage/sqlite_store.h"
+
+namespace storage::detail {
+
+void SqliteStore::bindPart(sqlite3_stmt* stmt, int index, const KeyPart& part) {
+  if (part.text) {
+    sqlite3_bind_blob(stmt, index, part.bytes.data(), static_cast<int>(part.bytes.size()),
+                      SQLITE_STATIC);
+  } else {
+    sqlite3_bind_int64(stmt, index, part.number);
+  }
+}
+
+// Binds every field, then the sort key of every sorted field, from parameter 1 on.
+void SqliteStore::bindRecord(sqlite3_stmt* stmt, const void* image) {
+  const auto& fields = schema_.decl.fields;
+  sortKeys_.resize(fields.size());
+  int index = 1;
+  for (const Field& f : fields) {
+    if (f.type == FieldType::kLong) {
+      sqlite3_bind_int64(stmt, index++, longValue(f, image));
+    } else {
+      const std::string_view text = storedText(f, image);
+      sqlite3_bind_blob(stmt, index++, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+    }
+  }
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (!schema_.sorted[i]) continue;
+    sortKeys_[i] = runtime::sortKey(storedText(fields[i], image));
+    sqlite3_bind_blob(stmt, index++, sortKeys_[i].data(), static_cast<int>(sortKeys_[i].size()),
+                      SQLITE_STATIC);
+  }
+}
+
+void SqliteStore::readImage(sqlite3_stmt* stmt, char* image) const {
+  std::memset(image, 0, schema_.decl.recordSize);
+  int col = 2;
+  for (const Field& f : schema_.decl.fields) {
+    if (f.type == FieldType::kLong) {
+      setLong(f, image, static_cast<int32_t>(sqlite3_column_int64(stmt, col)));
+    } else {
+      const void* p = sqlite3_column_blob(stmt, col);
+      const int n = sqlite3_column_bytes(stmt, col);
+      setText(f, image,
+              std::string_view(static_cast<const char*>(p), p ? static_cast<size_t>(n) : 0));
+    }
+    ++col;
+  }
+}
+
+Error SqliteStore::scan(int order, Direction dir, const Bound& from, size_t limit, Batch& out) {
+  using sql::Seek;
+  if (!from.present) return seek(order, dir, Seek::kAll, false, from.value, limit, out);
+  if (order == kFileOrder)
+    return seek(order, dir, Seek::kTies, from.inclusive, from.value, limit, out);
+  if (from.anyNumber) return seek(order, dir, Seek::kFrom, false, from.value, limit, out);
+  // Two stages read one snapshot: inside one read transaction a record that another station
+  // moves from one stage's range to the other's is met exactly once, and the file's lock is
+  // taken once for both.
+  const bool ownRead = !inTransaction();
+  if (ownRead) {
+    Error e = runCached(beginRead_);
+    if (!e.ok()) return e;
+  }
+  const size_t start = out.size();
+  Error e = seek(order, dir, Seek::kTies, from.inclusive, from.value, limit, out);
+  if (e.ok() && out.size() - start < limit) {
+    e = seek(order, dir, Seek::kBeyond, false, from.value, limit - (out.size() - start), out);
+  }
+  if (ownRead) {
+    Error end = runCached(endRead_);
+    if (e.ok()) e = end;
+  }
+  return e;
+}
+
+Error SqliteStore::seek(int order, Direction dir, sql::Seek kind, bool inclusive,
+                        const KeyValue& value, size_t limit, Batch& out) {
+  Slot& slot = scanSlot(order, dir, kind, inclusive);
+  sqlite3_stmt* stmt = nullptr;
+  Error e = prepared(slot, stmt);
+  if (!e.ok()) return e;
+  Stepping guard(slot);
+  int index = 1;
+  if (kind != sql::Seek::kAll) {
+    for (const KeyPart& part : value.parts) bindPart(stmt, index++, part);
+  }
+  if (kind == sql::Seek::kTies) sqlite3_bind_int64(stmt, index++, value.id);
+  sqlite3_bind_int64(stmt, index, static_cast<int64_t>(limit));
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    out.ids.push_back(sqlite3_column_int64(stmt, 0));
+    out.versions.push_back(sqlite3_column_int64(stmt, 1));
+    const size_t at = out.images.size();
+    out.images.resize(at + schema_.decl.recordSize);
+    readImage(stmt, out.images.data() + at);
+  }
+  if (rc != SQLITE_DONE) {
+    e = fail(rc);
+    guard.discardIf(e);
+  }
+  return e;
+}
+
+Error SqliteStore::readOne(sqlite3_stmt* stmt, Row& out) {
+  const int rc = sqlite3_step(stmt);
+  if (rc == SQLITE_ROW) {
+    out.id = sqlite3_column_int64(stmt, 0);
+    out.version = sqlite3_column_int64(stmt, 1);
+    out.image.resize(schema_.decl.recordSize);
+    readImage(stmt, out.image.data());
+    return {};
+  }
+  if (rc == SQLITE_DONE) return makeError(kNoRecord, 0, "no such record");
+  return fail(rc);
+}
+
+Error SqliteStore::readById(int64_t id, Row& out) {
+  sqlite3_stmt* stmt = nullptr;
+  Error e = prepared(byId_, stmt);
+  if (!e.ok()) return e;
+  Stepping guard(byId_);
+  sqlite3_bind_int64(stmt, 1, id);
+  return readOne(stmt, out);
+}
+
+Error SqliteStore::readByKey(int key, const KeyValue& value, Row& out) {
+  Slot& slot = keySlots_[key];
+  sqlite3_stmt* stmt = nullptr;
+  Error e = prepared(slot, stmt);
+  if (!e.ok()) return e;
+  Stepping guard(slot);
+  for (size_t i = 0; i < value.parts.size(); ++i)
+    bindPart(stmt, static_cast<int>(i) + 1, value.parts[i]);
+  e = readOne(stmt, out);
+  guard.discardIf(e);
+  return e;
+}
+
+// Marks the keys out of date before their indexes go, in the transaction of the append, so
+// that a file whose appends were committed without the rebuild that should follow them opens
+// with code 46.
+Error SqliteStore::markKeysInvalid() {
+  Error e = run("UPDATE meta SET value = 'invalid' WHERE name = 'keys'");
+  for (size_t k = 0; e.ok() && k < schema_.keyFields.size(); ++k) {
+    e = run(sql::dropIndex(schema_, static_cast<int>(k)));
+  }
+  if (e.ok()) keysDroppedInTx_ = true;
+  return e;
+}
+
+Error SqliteStore::insert(const void* image, bool maintainKeys, int64_t& id) {
+  if (!db_) return misuse("file not open");
+  const bool own = !maintainKeys && !inTransaction();
+  Error e;
+  if (own) {
+    e = begin(busyMs_);
+    if (!e.ok()) return e;
+  }
+  if (!maintainKeys && !keysDroppedInTx_) e = markKeysInvalid();
+  sqlite3_stmt* stmt = nullptr;
+  if (e.ok()) e = prepared(insert_, stmt);
+  if (e.ok()) {
+    Stepping guard(insert_);
+    bindRecord(stmt, image);
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_DONE) {
+      id = sqlite3_last_insert_rowid(db_);
+    } else {
+      e = fail(rc);
+    }
+  }
+  if (own) {
+    if (e.ok()) e = commit();
+    if (!e.ok()) rollback();
+  }
+  return e;
+}
+
+Error SqliteStore::update(int64_t id, const void* image, const int64_t* expected,
+                          int64_t& version) {
+  Slot& slot = expected ? updateChecked_ : update_;
+  sqlite3_stmt* stmt = nullptr;
+  Error e = prepared(slot, stmt);
+  if (!e.ok()) return e;
+  Stepping guard(slot);
+  bindRecord(stmt, image);
+  int index = 1 + static_cast<int>(schema_.decl.fields.size());
+  for (bool s : schema_.sorted) index += s ? 1 : 0;
+  sqlite3_bind_int64(stmt, index++, id);
+  if (expected) sqlite3_bind_int64(stmt, index, *expected);
+  int rc = sqlite3_step(stmt);
+  bool changed = false;
+  if (rc == SQLITE_ROW) {
+    changed = true;
+    version = sqlite3_column_int64(stmt, 0);
+    rc = sqlite3_step(stmt);
+  }
+  if (rc != SQLITE_DONE) return fail(rc);
+  if (!changed) {
+    return expected ? makeError(kRecordChanged, 0, "record changed by another station")
+                    : makeError(kNoRecord, 0, "no such record");
+  }
+  return {};
+}
+
+Error SqliteStore::erase(int64_t id) {
+  sqlite3_stmt* stmt = nullptr;
+  Error e = prepared(erase_, stmt);
+  if (!e.ok()) return e;
+  Stepping guard(erase_);
+  sqlite3_bind_int64(stmt, 1, id);
+  const int rc = sqlite3_step(stmt);
+  if (rc != SQLITE_DONE) return fail(rc);
+  if (sqlite3_changes(db_) == 0) return makeError(kNoRecord, 0, "no such record");
+  return {};
+}
+
+Error SqliteStore::count(int64_t& n) {
+  sqlite3_stmt* stmt = nullptr;
+  Error e = prepared(count_, stmt);
+  if (!e.ok()) return e;
+  Stepping guard(count_);
+  const int rc = sqlite3_step(stmt);
+  if (rc != SQLITE_ROW) return fail(rc);
+  n = sqlite3_column_int64(stmt, 0);
+  return {};
+}
+
+// Sort keys are remade where they do not match the text they were made from: after a change of
+// collation, or after the file was edited by other means. Read in chunks by record number, and
+// written after each chunk's read has ended.
+Error SqliteStore::remakeSortKeys() {
+  std::vector<int> fields;
+  for (size_t i = 0; i < schema_.sorted.size(); ++i) {
+    if (schema_.sorted[i]) fields.push_back(static_cast<int>(i));
+  }
+  if (fields.empty()) return {};
+  sqlite3_stmt* select = nullptr;
+  sqlite3_stmt* update = nullptr;
+  int rc = sqlite3_prepare_v2(db_, sql::selectSortSources(schema_).c_str(), -1, &select, nullptr);
+  if (rc == SQLITE_OK)
+    rc = sqlite3_prepare_v2(db_, sql::updateSortKeys(schema_).c_str(), -1, &update, nullptr);
+  Error e = rc == SQLITE_OK ? Error{} : fail(rc);
+  std::string image(schema_.decl.recordSize, '\0');
+  std::vector<std::pair<int64_t, std::vector<std::string>>> wrong;
+  int64_t after = 0;
+  while (e.ok()) {
+    wrong.clear();
+    int64_t seen = 0;
+    sqlite3_bind_int64(select, 1, after);
+    sqlite3_bind_int64(select, 2, kRebuildChunk);
+    while ((rc = sqlite3_step(select)) == SQLITE_ROW) {
+      ++seen;
+      after = sqlite3_column_int64(select, 0);
+      std::vector<std::string> keys;
+      bool differs = false;
+      for (size_t i = 0; i < fields.size(); ++i) {
+        const Field& field = schema_.decl.fields[fields[i]];
+        const int col = 1 + static_cast<int>(i) * 2;
+        // The key of the text as a read puts it into the buffer, which is where the driver
+        // computes keys from later.
+        const void* p = sqlite3_column_blob(select, col);
+        setText(field, image.data(),
+                std::string_view(static_cast<const char*>(p),
+                                 p ? sqlite3_column_bytes(select, col) : 0));
+        keys.push_back(runtime::sortKey(storedText(field, image.data())));
+        const void* q = sqlite3_column_blob(select, col + 1);
+        const std::string_view stored(static_cast<const char*>(q),
+                                      q ? sqlite3_column_bytes(select, col + 1) : 0);
+        differs =
+            differs || stored != keys.back() || sqlite3_column_type(select, col + 1) != SQLITE_BLOB;
+      }
+      if (differs) wrong.emplace_back(after, std::move(keys));
+    }
+    sqlite3_reset(select);
+    if (rc != SQLITE_DONE) {
+      e = fail(rc);
+      break;
+    }
+    for (const auto& [id, keys] : wrong) {
+      int index = 1;
+      for (const std::string& k : keys) {
+        sqlite3_bind_blob(update, index++, k.data(), static_cast<int>(k.size()), SQLITE_STATIC);
+      }
+      sqlite3_bind_int64(update, index, id);
+      rc = sqlite3_step(update);
+      sqlite3_reset(update);
+      if (rc != SQLITE_DONE) {
+        e = fail(rc);
+        break;
+      }
+    }
+    if (seen < kRebuildChunk) break;
+  }
+  sqlite3_finalize(select);
+  sqlite3_finalize(update);
+  return e;
+}
+
+Error SqliteStore::buildKeys() {
+  if (!db_) return misuse("file not open");
+  const bool own = !inTransaction();
+  Error e;
+  if (own) {
+    e = begin(busyMs_);
+    if (!e.ok()) return e;
+  }
+  e = pragma(kBuildCachePragma, "PRAGMA cache_size", kBuildCacheValue);
+  if (e.ok()) e = remakeSortKeys();
+  for (size_t k = 0; e.ok() && k < schema_.keyFields.size(); ++k) {
+    e = run(sql::dropIndex(schema_, static_cast<int>(k)));
+    if (e.ok()) e = run(sql::createIndex(schema_, static_cast<int>(k)));
+  }
+  if (e.ok()) {
+    e = run("INSERT OR REPLACE INTO meta(name, value) VALUES ('keys', 'valid'), ('collation', '" +
+            collationStamp() + "')");
+  }
+  Error restore = pragma(kCachePragma, "PRAGMA cache_size", kCacheValue);
+  if (e.ok()) e = restore;
+  if (own) {
+    if (e.ok()) e = commit();
+    if (!e.ok()) rollback();
+  }
+  if (e.ok()) keysDroppedInTx_ = false;
+  return e;
+}
+
+}  // namespace storage::detail

@@ -1,0 +1,81 @@
+#pragma once
+// The SQLite store (internal): one connection to one data file, with the statements it has
+// prepared. The format it keeps is described in keyed_file.h.
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "storage/schema.h"
+#include "storage/sqlite_sql.h"
+#include "storage/sqlite_support.h"
+#include "storage/store.h"
+
+namespace storage::detail {
+
+class SqliteStore final : public Store {
+ public:
+  explicit SqliteStore(const Schema& schema);
+  ~SqliteStore() override { close(); }
+
+  Error open(const std::string& path, bool exclusive) override;
+  void close() override;
+  Error create(const std::string& path) override;
+  Error remove(const std::string& path) override;
+  Error scan(int order, Direction dir, const Bound& from, size_t limit, Batch& out) override;
+  Error readById(int64_t id, Row& out) override;
+  Error readByKey(int key, const KeyValue& value, Row& out) override;
+  Error insert(const void* image, bool maintainKeys, int64_t& id) override;
+  Error update(int64_t id, const void* image, const int64_t* expected, int64_t& version) override;
+  Error erase(int64_t id) override;
+  Error count(int64_t& n) override;
+  Error buildKeys() override;
+  Error begin(int timeoutMs) override;
+  Error commit() override;
+  Error rollback() override;
+  bool inTransaction() const override { return db_ && !sqlite3_get_autocommit(db_); }
+  void setBusyLimit(int ms) override;
+  int activeStatements() const override;
+
+ private:
+  Error fail(int rc) { return sqliteError(db_, rc); }
+  Error seek(int order, Direction dir, sql::Seek kind, bool inclusive, const KeyValue& value,
+             size_t limit, Batch& out);
+  Error indexNames(std::set<std::string>& names);
+  Error connect(const std::string& path, int flags, int busyMs);
+  void disconnect();
+  Error run(const std::string& sql, std::string* firstValue = nullptr);
+  Error runCached(Slot& slot);
+  Error pragma(const std::string& set, const std::string& query, const std::string& expect);
+  Error checkMeta(bool exclusive);
+  Error makeTables();
+  Error markKeysInvalid();
+  Error remakeSortKeys();
+  Error prepared(Slot& slot, sqlite3_stmt*& stmt);
+  void forget(Slot& slot);
+  Slot& scanSlot(int order, Direction dir, sql::Seek kind, bool inclusive);
+  void bindPart(sqlite3_stmt* stmt, int index, const KeyPart& part);
+  void bindRecord(sqlite3_stmt* stmt, const void* image);
+  void readImage(sqlite3_stmt* stmt, char* image) const;
+  Error readOne(sqlite3_stmt* stmt, Row& out);
+  Error replaceContents(const std::string& path, bool& notDatabase);
+  Error createFresh(const std::string& path);
+
+  static int onBusy(void* store, int attempt);
+
+  const Schema& schema_;
+  sqlite3* db_ = nullptr;
+  int waitMs_ = kDefaultBusyMs;  // the wait now in force
+  std::chrono::steady_clock::time_point busySince_;
+  bool keysDroppedInTx_ = false;
+  int busyMs_ = kDefaultBusyMs;
+  std::vector<Slot> scanSlots_;
+  std::vector<Slot> keySlots_;
+  Slot byId_, insert_, update_, updateChecked_, erase_, count_, beginRead_, endRead_;
+  std::vector<std::string> sortKeys_;  // kept alive while bound statically
+};
+
+}  // namespace storage::detail
