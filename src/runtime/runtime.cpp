@@ -180,7 +180,7 @@ int apply(ThreadState& t, Window& w, Event& e) {
 void closeTopWindow(ThreadState& t) {
   if (t.windows.empty()) return;
   const WindowId id = t.windows.back()->id;
-  const bool frame = t.windows.back()->def != nullptr && t.windows.back()->def->frame;
+  const bool frame = t.windows.back()->def.frame;
   t.windows.pop_back();
   t.shown.erase(id);
   {

@@ -41,7 +41,6 @@ bool waitIdle(std::chrono::milliseconds timeout = std::chrono::seconds(20));
 bool waitFinished(std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 // --- windows (on the owning thread) ---
-// The definition must outlive the window: the model refers to it.
 WindowId openWindow(const WindowDef& def);
 void closeWindow();
 bool hasWindow();

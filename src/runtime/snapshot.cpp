@@ -67,19 +67,19 @@ WindowSnapshot takeSnapshot(const Window& w, bool blocked) {
   s.height = w.height;
   s.minWidth = w.minWidth;
   s.minHeight = w.minHeight;
-  if (w.def != nullptr) {
-    s.fontName = w.def->fontName;
-    s.fontSize = w.def->fontSize;
-    s.helpId = w.def->helpId;
-    s.icon = w.def->icon;
-    s.wallpaper = w.def->wallpaper;
-    s.mdiChild = w.def->mdiChild;
-    s.frame = w.def->frame;
-    s.resizable = w.def->resizable;
-    s.infoIcon = w.def->infoIcon;
-    s.toolbarHeight = w.def->toolbarHeight;
-    s.toolbarWallpaper = w.def->toolbarWallpaper;
-    s.statusZones = w.def->statusZones;
+  {
+    s.fontName = w.def.fontName;
+    s.fontSize = w.def.fontSize;
+    s.helpId = w.def.helpId;
+    s.icon = w.def.icon;
+    s.wallpaper = w.def.wallpaper;
+    s.mdiChild = w.def.mdiChild;
+    s.frame = w.def.frame;
+    s.resizable = w.def.resizable;
+    s.infoIcon = w.def.infoIcon;
+    s.toolbarHeight = w.def.toolbarHeight;
+    s.toolbarWallpaper = w.def.toolbarWallpaper;
+    s.statusZones = w.def.statusZones;
   }
   for (const auto& t : w.statusTexts) s.statusTexts.push_back(toUtf8(t));
   s.timer = w.timer;

@@ -17,7 +17,7 @@ Window::Window(const WindowDef& d, WindowId windowId, ThreadId owner)
       height(d.height),
       timer(d.timer),
       statusTexts(d.statusZones.size()),
-      def(&d) {
+      def(d) {
   controls.reserve(d.controls.size());
   for (const ControlDef& cd : d.controls) {
     Control c;

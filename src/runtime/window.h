@@ -68,7 +68,7 @@ class Window {
   int focus = 0;
   std::vector<std::string> statusTexts;
   std::vector<Control> controls;  // definition order
-  const WindowDef* def = nullptr;
+  WindowDef def;  // a copy: the window never depends on where its definition lives
 
   // Set when the procedure was handed a close request; the next event() ends its loop unless
   // the procedure refused the close meanwhile.

@@ -124,7 +124,7 @@ TEST_F(TransactionsTest, DeletingAStreetLeavesItsSubscribersAlone) {
   EXPECT_TRUE(transcript.empty());
   const auto phones = test::readPhoneFile();
   ASSERT_EQ(phones.size(), 2u);
-  EXPECT_EQ(phones[0].STREET, 7);
+  EXPECT_EQ(int32_t{phones[0].STREET}, 7);
   EXPECT_EQ(test::integrityCheck("STREET.db"), "ok");
 }
 
