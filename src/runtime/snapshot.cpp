@@ -9,21 +9,11 @@ namespace runtime {
 
 ControlSnapshot takeSnapshot(const Control& c) {
   ControlSnapshot s;
-  s.number = c.number;
-  s.kind = c.kind;
-  s.label = c.label;
+  static_cast<ControlProps&>(s) = c;
   s.text = toUtf8(c.text);
   s.tip = toUtf8(c.tip);
-  s.rect = c.rect;
-  s.parent = c.parent;
-  s.inToolbar = c.inToolbar;
-  s.hidden = c.hidden;
-  s.disabled = c.disabled;
-  s.skip = c.skip;
-  s.centred = c.centred;
   s.statusText = toUtf8(c.statusText);
-  s.icon = c.icon;
-  s.picture = c.picture;
+  for (auto& col : s.columns) col.header = toUtf8(col.header);
   const Picture picture(c.picture);
   s.pictureWidth = picture.width();
   if (c.binding.data != nullptr) {
@@ -34,10 +24,6 @@ ControlSnapshot takeSnapshot(const Control& c) {
       s.value = toUtf8(picture.format(stored));
     }
   }
-  s.rangeLow = c.rangeLow;
-  s.rangeHigh = c.rangeHigh;
-  s.columns = c.columns;
-  for (auto& col : s.columns) col.header = toUtf8(col.header);
   s.rows.reserve(c.rows.size());
   for (const auto& row : c.rows) {
     std::vector<std::string> cells;
@@ -48,10 +34,6 @@ ControlSnapshot takeSnapshot(const Control& c) {
     }
     s.rows.push_back(std::move(cells));
   }
-  s.selected = c.selected;
-  s.thumb = c.thumb;
-  s.scrollbar = c.scrollbar;
-  s.rowsShown = c.rowsShown;
   return s;
 }
 

@@ -12,32 +12,11 @@
 
 namespace runtime {
 
-struct ControlSnapshot {
-  int number = 0;
-  ControlKind kind = ControlKind::Button;
-  std::string label;
-  std::string text;
-  std::string tip;
-  Rect rect;
-  int parent = 0;
-  bool inToolbar = false;
-  bool hidden = false;
-  bool disabled = false;
-  bool skip = false;
-  bool centred = false;
-  std::string statusText;
-  std::string icon;
-  std::string picture;
+struct ControlSnapshot : ControlProps {
   int pictureWidth = 0;  // characters the picture shows; 0 unbounded
   std::string value;     // entries and variable strings: the bound value as shown
   int progress = 0;      // progress bars: the bound value
-  int rangeLow = 0, rangeHigh = 100;
-  std::vector<ListColumn> columns;
   std::vector<std::vector<std::string>> rows;  // formatted by the columns' pictures
-  int selected = 0;
-  int thumb = 0;
-  bool scrollbar = true;
-  int rowsShown = 0;
 
   bool operator==(const ControlSnapshot&) const = default;
 };

@@ -16,7 +16,9 @@ namespace runtime {
 using ThreadId = int;
 using WindowId = int;
 
-struct Control {
+// What a control shows and how: the part of a control that its snapshot carries as it is
+// (texts are CP1251 in the model and UTF-8 in a snapshot).
+struct ControlProps {
   int number = 0;
   ControlKind kind = ControlKind::Button;
   std::string label;
@@ -32,13 +34,10 @@ struct Control {
   std::string statusText;
   std::string icon;
   std::string picture;
-  Binding binding;
   std::vector<int> alertKeys;
 
-  // Lists: the page of rows shown, one text per column as stored (formatted by the column's
-  // picture when shown).
+  // Lists.
   std::vector<ListColumn> columns;
-  std::vector<std::vector<std::string>> rows;
   int selected = 0;  // 1-based; 0 none
   int thumb = 0;     // 0..100
   bool scrollbar = true;
@@ -47,6 +46,15 @@ struct Control {
   // Progress bars.
   int rangeLow = 0;
   int rangeHigh = 100;
+
+  bool operator==(const ControlProps&) const = default;
+};
+
+struct Control : ControlProps {
+  Binding binding;
+  // Lists: the page of rows shown, one text per column as stored (formatted by the column's
+  // picture when shown).
+  std::vector<std::vector<std::string>> rows;
 };
 
 class Window {
@@ -68,7 +76,7 @@ class Window {
   int focus = 0;
   std::vector<std::string> statusTexts;
   std::vector<Control> controls;  // definition order
-  WindowDef def;  // a copy: the window never depends on where its definition lives
+  WindowDef def;                  // a copy: the window never depends on where its definition lives
 
   // Set when the procedure was handed a close request; the next event() ends its loop unless
   // the procedure refused the close meanwhile.
