@@ -48,6 +48,10 @@ void showDateTime() {
 }  // namespace
 
 void START() {
+  runFrame(layout::frameWindow());
+}
+
+void runFrame(const runtime::WindowDef& definition) {
   RequestScope request;
   bool WINDOWINITIALIZED = false;
   bool FORCEREFRESH = false;
@@ -55,7 +59,7 @@ void START() {
 
   // PREPAREPROCEDURE
   files.open();
-  runtime::openWindow(layout::frameWindow());
+  runtime::openWindow(definition);
   runtime::window().statusTexts[0] = runtime::cp(kStatusLine);
   files.convertOldNumbers();
   runtime::start(&PERSONAL);

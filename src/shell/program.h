@@ -1,6 +1,8 @@
 #pragma once
 // The program's start: the locale environment and the main procedure that runs the frame.
 
+#include "runtime/window_def.h"
+
 namespace phonedir {
 
 // Sets the locale environment: case pairs, character set, collation, month names, AM/PM
@@ -12,5 +14,7 @@ void _main();
 
 // The application frame; returns when the user closes it.
 void START();
+// The frame over a given definition of its window.
+void runFrame(const runtime::WindowDef& definition);
 
 }  // namespace phonedir

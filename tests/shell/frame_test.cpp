@@ -7,6 +7,7 @@
 
 #include "../data/data_fixture.h"
 #include "../data/data_fixture_files.h"
+#include "layout/windows.h"
 #include "runtime/clock.h"
 #include "runtime/headless_driver.h"
 #include "shell/globals.h"
@@ -63,6 +64,18 @@ TEST_F(FrameTest, PresentNumbersAreLeftAlone) {
   test::makePhoneFile({test::phoneRecord("36000 ", 1, "Б")});
   const auto transcript = startProgram();
   EXPECT_EQ(transcript.size(), 2u);
+}
+
+TEST_F(FrameTest, TimerPeriodOutsideOneToAHundredBecomesOneSecond) {
+  for (const auto& [given, used] : {std::pair{0, 100}, {200, 100}, {101, 100}, {1, 1}, {50, 50}}) {
+    runtime::WindowDef frameDef = layout::frameWindow();
+    frameDef.timer = given;
+    runtime::runMain([&frameDef] { runFrame(frameDef); });
+    ASSERT_TRUE(runtime::waitIdle());
+    EXPECT_EQ(frame()->timer, used) << "given " << given;
+    runtime::shutdown();
+    runtime::init(backend);
+  }
 }
 
 TEST_F(FrameTest, StatusBarShowsTheDayDateAndTime) {
