@@ -204,7 +204,7 @@ void threadBody(const std::shared_ptr<ThreadState>& state, const std::function<v
   try {
     proc();
   } catch (const Halted&) {
-  } catch (const std::exception&) {
+  } catch (...) {
     failed = true;
   }
   if (failed) {
