@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <set>
+#include <stdexcept>
 #include <thread>
 
 #include "runtime/headless_backend.h"
@@ -261,6 +262,19 @@ TEST_F(RuntimeTest, HaltStopsEveryThread) {
   EXPECT_NE(std::find(transcript.begin(), transcript.end(), R"(halt "Ошибка диска")"),
             transcript.end());
   EXPECT_EQ(start([] {}), 0) << "nothing starts once the program is stopping";
+}
+
+TEST_F(RuntimeTest, AFailingProcedureStopsTheProgramWithAMessage) {
+  const WindowDef def = simpleWindow("A");
+  start([&] {
+    openWindow(def);
+    throw std::runtime_error("unexpected");
+  });
+  ASSERT_TRUE(waitFinished());
+  const std::vector<std::string> expected = {R"(open A "Окно")",
+                                             R"(halt "Внутренняя ошибка программы")", "close A"};
+  EXPECT_EQ(backend.takeTranscript(), expected);
+  EXPECT_EQ(backend.exitCode(), 0);
 }
 
 }  // namespace
