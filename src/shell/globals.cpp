@@ -23,24 +23,27 @@ std::string cut254(const std::string& s) {
   return s.size() > 254 ? s.substr(0, 254) : s;
 }
 
-// Three stops per letter (the letter alone, then "К" and "Х" after it), four for the letters
-// whose names are common enough to need a finer split (З, П, Ч, Я).
+// After the two stops of А, three per letter: the letter alone, then followed by К and by Х.
+// З, П and Ч, with many names, split at З, П and Ч instead; Я ends on Х.
 std::string makeSortCyrilic() {
-  std::string s = "  " + runtime::cp("АКАХ");
-  for (const char* letters : {"БВГДЕЖ", "З", "ИЙКЛМНО", "П", "РСТУФХЦ", "Ч", "ШЩЪЫЬЭЮ", "Я"}) {
-    const std::string cpLetters = runtime::cp(letters);
-    for (char letter : cpLetters) {
-      const std::string l(1, letter);
-      if (cpLetters.size() > 1) {
-        s += l + " " + l + runtime::cp("К") + l + runtime::cp("Х");
-      } else if (l == runtime::cp("Я")) {
-        s += l + " " + l + runtime::cp("З") + l + runtime::cp("П") + l + runtime::cp("Х");
-      } else {
-        s += l + " " + l + runtime::cp("З") + l + runtime::cp("П") + l + runtime::cp("Ч");
+  struct Group {
+    const char* letters;
+    const char* seconds;
+  };
+  const Group groups[] = {
+      {"БВГДЕЖ", " КХ"},  {"З", " ЗПЧ"}, {"ИЙКЛМНО", " КХ"}, {"П", " ЗПЧ"},
+      {"РСТУФХЦ", " КХ"}, {"Ч", " ЗПЧ"}, {"ШЩЪЫЬЭЮ", " КХ"}, {"Я", " ЗПХ"},
+  };
+  std::string stops = "  " + runtime::cp("АКАХ");
+  for (const Group& g : groups) {
+    for (const char first : runtime::cp(g.letters)) {
+      for (const char second : runtime::cp(g.seconds)) {
+        stops += first;
+        stops += second;
       }
     }
   }
-  return s;
+  return stops;
 }
 
 }  // namespace
