@@ -12,6 +12,7 @@
 
 #include "gui/icons.h"
 #include "gui/tool_strip.h"
+#include "gui/window_timer.h"
 #include "runtime/runtime.h"
 
 namespace gui {
@@ -147,13 +148,7 @@ void FrameWindow::apply(const runtime::WindowSnapshot& s) {
     it->second->setEnabled(!c.disabled);
   }
   refreshStatus();
-  if (first || s.timer != old.timer) {
-    if (s.timer > 0) {
-      timer_.start(s.timer * 10);
-    } else {
-      timer_.stop();
-    }
-  }
+  applyTimerPeriod(timer_, s.timer, old.timer, first);
   refreshEnabled();
 }
 

@@ -10,6 +10,7 @@
 
 #include "gui/icons.h"
 #include "gui/tool_strip.h"
+#include "gui/window_timer.h"
 #include "runtime/runtime.h"
 
 namespace gui {
@@ -120,13 +121,7 @@ void WindowView::apply(const runtime::WindowSnapshot& s) {
   }
   controls_->apply(s.controls, s.width);
   applyPlacement(s, old, first);
-  if (first || s.timer != old.timer) {
-    if (s.timer > 0) {
-      timer_.start(s.timer * 10);
-    } else {
-      timer_.stop();
-    }
-  }
+  applyTimerPeriod(timer_, s.timer, old.timer, first);
   refreshEnabled();
   controls_->applyFocus(s.focus);
   measureLists();

@@ -94,4 +94,16 @@ ControlSpec menuItem(int number, std::string label, std::string text) {
   return c;
 }
 
+runtime::WindowDef workWindow(std::string proc) {
+  runtime::WindowDef w;
+  w.proc = std::move(proc);
+  w.width = 294;
+  w.height = 184;
+  w.fontName = "MS Sans Serif";
+  w.fontSize = 10;
+  w.mdiChild = true;
+  w.toolbarHeight = 20;
+  return w;
+}
+
 }  // namespace phonedir::layout

@@ -70,4 +70,9 @@ ControlSpec variableString(int number, std::string label, Rect rect, std::string
 ControlSpec image(int number, std::string label, Rect rect);
 ControlSpec menuItem(int number, std::string label, std::string text);
 
+// A work window inside the frame (city directory, personal directory, search): 294 by 184 in
+// the 10-point dialog font, with a toolbar strip 20 units high and no caption of its own (the
+// frame's caption names it).
+runtime::WindowDef workWindow(std::string proc);
+
 }  // namespace phonedir::layout

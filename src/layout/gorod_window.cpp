@@ -6,15 +6,7 @@ namespace phonedir::layout {
 namespace {
 
 runtime::WindowDef makeGorod() {
-  runtime::WindowDef w;
-  w.proc = "GOROD";
-  // No caption: the frame's caption names the directory.
-  w.width = 294;
-  w.height = 184;
-  w.fontName = "MS Sans Serif";
-  w.fontSize = 10;
-  w.mdiChild = true;
-  w.toolbarHeight = 20;
+  runtime::WindowDef w = workWindow("GOROD");
   // The three locator group boxes share one rectangle; the browse shows the one that suits the
   // sort order. The insert, change and delete buttons lie hidden over the list: the frame's
   // toolbar carries those commands.

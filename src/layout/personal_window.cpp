@@ -6,15 +6,7 @@ namespace phonedir::layout {
 namespace {
 
 runtime::WindowDef makePersonal() {
-  runtime::WindowDef w;
-  w.proc = "PERSONAL";
-  // No caption: the frame's caption names the directory.
-  w.width = 294;
-  w.height = 184;
-  w.fontName = "MS Sans Serif";
-  w.fontSize = 10;
-  w.mdiChild = true;
-  w.toolbarHeight = 20;
+  runtime::WindowDef w = workWindow("PERSONAL");
   // Two sort orders only; the exit button keeps the place it has in the other directories.
   w.controls = {
       toolbarStrip(w.toolbarHeight),

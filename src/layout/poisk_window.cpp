@@ -6,15 +6,7 @@ namespace phonedir::layout {
 namespace {
 
 runtime::WindowDef makePoisk() {
-  runtime::WindowDef w;
-  w.proc = "POISK";
-  // No caption: the frame's caption names the search.
-  w.width = 294;
-  w.height = 184;
-  w.fontName = "MS Sans Serif";
-  w.fontSize = 10;
-  w.mdiChild = true;
-  w.toolbarHeight = 20;
+  runtime::WindowDef w = workWindow("POISK");
   // The progress bar lies across the upper rows of the result list; it shows only while a
   // search runs.
   w.controls = {
