@@ -5,10 +5,13 @@
 
 #include "gui/icons.h"
 #include "gui/qt_backend.h"
+#include "runtime/close_signals.h"
 #include "runtime/runtime.h"
 #include "shell/program.h"
 
 int main(int argc, char* argv[]) {
+  // Before any thread starts, so every thread leaves SIGTERM and SIGINT to the runtime.
+  const runtime::CloseSignals closeSignals;
   QApplication app(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("Телефонный справочник"));
   QApplication::setWindowIcon(gui::catalogueIcon("Phone.ico"));

@@ -1,8 +1,10 @@
 #include "runtime/headless_driver.h"
 
 #include <algorithm>
+#include <map>
 #include <sstream>
 
+#include "runtime/alert_keys.h"
 #include "runtime/runtime.h"
 
 namespace runtime {
@@ -84,6 +86,7 @@ bool HeadlessDriver::sendToFrame(Event e) {
 bool HeadlessDriver::press(const std::string& label) {
   Event e;
   e.code = ev::Accepted;
+  e.key = key::MouseLeft;
   return send(label, e);
 }
 
@@ -91,20 +94,33 @@ bool HeadlessDriver::type(const std::string& label, const std::string& text) {
   Event e;
   e.code = ev::Accepted;
   e.text = text;
+  e.key = key::Enter;
   return send(label, e);
 }
 
 bool HeadlessDriver::key(const std::string& label, int keyCode, int keyChar) {
+  const auto c = control(label);
+  if (!c || c->number == 0) return false;
+  // A key the control does not take does nothing the procedure sees.
+  const int code = alertedKey(*c, keyCode, keyChar);
+  if (code == key::None) return settle();
   Event e;
   e.code = ev::AlertKey;
-  e.value = keyCode;
+  e.value = code;
+  e.key = code;
   e.keyChar = keyChar;
   return send(label, e);
 }
 
 bool HeadlessDriver::scroll(const std::string& label, int eventCode) {
+  static const std::map<int, int> keys = {
+      {ev::ScrollUp, key::Up},       {ev::ScrollDown, key::Down}, {ev::PageUp, key::PageUp},
+      {ev::PageDown, key::PageDown}, {ev::ScrollTop, key::Home},  {ev::ScrollBottom, key::End},
+  };
   Event e;
   e.code = eventCode;
+  const auto it = keys.find(eventCode);
+  e.key = it != keys.end() ? it->second : key::MouseLeft;
   return send(label, e);
 }
 
@@ -112,6 +128,7 @@ bool HeadlessDriver::thumb(const std::string& label, int position) {
   Event e;
   e.code = ev::ScrollDrag;
   e.value = position;
+  e.key = key::MouseLeft;
   return send(label, e);
 }
 
@@ -119,6 +136,7 @@ bool HeadlessDriver::selectRow(const std::string& label, int row) {
   Event e;
   e.code = ev::NewSelection;
   e.value = row;
+  e.key = key::MouseLeft;
   return send(label, e);
 }
 
@@ -127,8 +145,16 @@ bool HeadlessDriver::close() {
   if (!w) return false;
   Event e;
   e.code = ev::CloseWindow;
+  e.key = key::MouseLeft;
   deliver(w->id, e);
   return settle();
+}
+
+bool HeadlessDriver::closeFrame() {
+  Event e;
+  e.code = ev::CloseWindow;
+  e.key = key::MouseLeft;
+  return sendToFrame(e);
 }
 
 bool HeadlessDriver::resize(int width, int height) {
@@ -138,6 +164,7 @@ bool HeadlessDriver::resize(int width, int height) {
   e.code = ev::Sized;
   e.width = width;
   e.height = height;
+  e.key = key::MouseLeft;
   deliver(w->id, e);
   return settle();
 }
@@ -146,6 +173,7 @@ bool HeadlessDriver::menu(int number) {
   Event e;
   e.code = ev::Accepted;
   e.field = number;
+  e.key = key::MouseLeft;
   return sendToFrame(e);
 }
 
@@ -159,6 +187,7 @@ bool HeadlessDriver::focus(const std::string& proc) {
   backend_.activateWindow(w->id);
   Event e;
   e.code = ev::GainFocus;
+  e.key = key::MouseLeft;
   deliver(w->id, e);
   return settle();
 }

@@ -18,6 +18,11 @@
 
 namespace runtime {
 
+// The program ends when its frame is closed: closeFrame() (or the frame's own close button)
+// gives the current window of every other thread CloseDown. A procedure may refuse it with
+// refuseClose(), and then every window stays open; once every other thread has ended, the
+// frame's event() returns 0. While that runs, stopping() is true.
+
 // Starts the runtime over a backend. Only one runtime runs at a time.
 void init(Backend& backend);
 // Stops every procedure thread (their event() returns 0, message boxes take their defaults)
@@ -31,8 +36,13 @@ void runMain(std::function<void()> proc);
 ThreadId start(std::function<void()> proc, size_t stackSize = 0);
 // The calling thread's number; 0 on threads the runtime did not start.
 ThreadId thread();
-// True once the runtime is stopping (after a halt, or shutdown()).
+// True once the program is stopping (after a halt, or shutdown()) or its frame is closing.
+// Long work checks it and ends through stopThread().
 bool stopping();
+// Ends the calling procedure at once; its windows close without being shown again.
+[[noreturn]] void stopThread();
+// Closes the frame as its close button does; from any thread (SIGTERM and SIGINT come here).
+void closeFrame();
 
 // Waits until every procedure thread is idle: blocked in event() with nothing queued for its
 // current window. False when the time runs out.
@@ -45,11 +55,15 @@ WindowId openWindow(const WindowDef& def);
 void closeWindow();
 bool hasWindow();
 Window& window();
-// A control of the current window; an inert stand-in when there is no such control, so a
-// wrong number can never corrupt anything.
+// A control of the current window. A number the window lacks is a fault: Debug builds stop
+// the program, naming the number and the window; release builds give an inert stand-in that
+// corrupts nothing. 0 (field() of a window event) always gives the stand-in.
 Control& control(int number);
 int controlNumber(std::string_view label);  // 0 when none
 void bind(int control, const Binding& binding);
+// Makes a key reach the procedure as AlertKey when pressed on the control.
+void alert(int control, int keyCode);
+void clearAlerts(int control);
 
 int event();
 int field();
@@ -57,6 +71,8 @@ int accepted();  // the accepted control, or 0 when the event is not Accepted
 int keyCode();
 int keyChar();
 void setKeyCode(int code);
+// Keeps the window open after CloseWindow or CloseDown; refusing CloseDown calls the whole
+// close-down of the program off.
 void refuseClose();
 
 void select(int control = 0);  // focus a control; 0 runs the validation pass (ends in Completed)
@@ -85,8 +101,10 @@ ThreadId activeThread();
 // --- input from the backend (any thread) ---
 void deliver(WindowId window, const Event& event);
 
-// Thrown by halt() to unwind the halting procedure's thread; caught where the runtime started
-// that thread. Procedure code never catches it.
+// Thrown by halt() and stopThread() (and by a message box or popup answered after the program
+// stopped) to unwind the procedure's thread; caught where the runtime started that thread.
+// Procedure code never catches them.
 struct Halted {};
+struct Stopped {};
 
 }  // namespace runtime

@@ -4,55 +4,19 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
+#include <future>
 #include <set>
 #include <stdexcept>
 #include <thread>
 
-#include "runtime/headless_backend.h"
-#include "runtime/headless_driver.h"
 #include "runtime/locale/charset.h"
+#include "runtime_fixture.h"
 
 namespace runtime {
 namespace {
 
-class RuntimeTest : public ::testing::Test {
- protected:
-  void SetUp() override { init(backend); }
-  void TearDown() override { shutdown(); }
-
-  HeadlessBackend backend;
-  HeadlessDriver driver{backend};
-};
-
-WindowDef simpleWindow(const std::string& proc) {
-  WindowDef w;
-  w.proc = proc;
-  w.caption = "Окно";
-  w.width = 100;
-  w.height = 60;
-  ControlDef entry;
-  entry.number = 1;
-  entry.kind = ControlKind::Entry;
-  entry.label = "?LOC:NAME";
-  entry.picture = "s10";
-  ControlDef count;
-  count.number = 2;
-  count.kind = ControlKind::Entry;
-  count.label = "?LOC:COUNT";
-  count.picture = "n_8";
-  ControlDef ask;
-  ask.number = 3;
-  ask.kind = ControlKind::Button;
-  ask.label = "?ASK";
-  ask.text = "&Спросить";
-  ControlDef ok;
-  ok.number = 4;
-  ok.kind = ControlKind::Button;
-  ok.label = "?OK";
-  ok.text = "&OK";
-  w.controls = {entry, count, ask, ok};
-  return w;
-}
+constexpr ThreadId kNoSuchThread = 200;
 
 TEST_F(RuntimeTest, ThreadNumbersAreSmallDistinctAndNeverZero) {
   std::mutex m;
@@ -275,6 +239,68 @@ TEST_F(RuntimeTest, AFailingProcedureStopsTheProgramWithAMessage) {
                                              R"(halt "Внутренняя ошибка программы")", "close A"};
   EXPECT_EQ(backend.takeTranscript(), expected);
   EXPECT_EQ(backend.exitCode(), 0);
+}
+
+// A thread's thread-local state is destroyed after its procedure has ended, and may still call
+// the runtime: starting another thread must not wait for it while holding the runtime's lock.
+TEST_F(RuntimeTest, StartingAThreadNeverJoinsAnEndingOneUnderTheLock) {
+  struct ExitHook {
+    std::function<void()> atExit;
+    ~ExitHook() {
+      if (atExit) atExit();
+    }
+  };
+  std::promise<void> ending;
+  std::atomic<bool> startCalled{false};
+  start([&] {
+    thread_local ExitHook hook;
+    hook.atExit = [&] {
+      ending.set_value();
+      while (!startCalled) std::this_thread::yield();
+      // Long enough for start() to reach the join of this very thread.
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      postToThread(kNoSuchThread, ev::Timer);
+    };
+  });
+  ending.get_future().wait();
+  auto next = std::async(std::launch::async, [&] {
+    startCalled = true;
+    return start([] {});
+  });
+  ASSERT_EQ(next.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "deadlock";
+  EXPECT_NE(next.get(), 0);
+}
+
+TEST(ControlDeathTest, AWrongControlNumberStopsNamingTheNumberAndTheWindow) {
+#ifdef NDEBUG
+  GTEST_SKIP() << "release builds keep the inert stand-in";
+#endif
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(
+      {
+        HeadlessBackend backend;
+        init(backend);
+        const WindowDef def = simpleWindow("CARD");
+        start([&] {
+          openWindow(def);
+          control(99).disabled = true;
+        });
+        waitFinished();
+      },
+      "control 99 is not in window CARD");
+}
+
+TEST_F(RuntimeTest, ControlZeroIsTheStandInOfWindowEvents) {
+  const WindowDef def = simpleWindow("A");
+  std::atomic<bool> standIn{false};
+  start([&] {
+    openWindow(def);
+    event();  // OpenWindow: no control
+    standIn = control(field()).number == 0;
+    closeWindow();
+  });
+  ASSERT_TRUE(waitFinished());
+  EXPECT_TRUE(standIn.load());
 }
 
 }  // namespace

@@ -7,9 +7,11 @@
 #include <iostream>
 #include <string>
 
+#include "runtime/close_signals.h"
 #include "script_runner.h"
 
 int main(int argc, char** argv) {
+  const runtime::CloseSignals closeSignals;  // SIGTERM and SIGINT close the frame
   std::string dir;
   std::string path;
   for (int i = 1; i < argc; ++i) {

@@ -81,7 +81,8 @@ class Runner {
       if (auto it = namedKeys().find(tail); it != namedKeys().end()) {
         k = it->second;
       } else if (const auto ch = runtime::fromUtf8(tail); ch && ch->size() == 1) {
-        k = {static_cast<unsigned char>((*ch)[0]), static_cast<unsigned char>((*ch)[0])};
+        // Typed, never its byte value: '-' and '.' would read as Insert and Delete.
+        k = {runtime::key::Character, static_cast<unsigned char>((*ch)[0])};
       } else {
         return fail("unknown key " + tail);
       }
@@ -124,6 +125,9 @@ class Runner {
     for (const auto& line : backend_.takeTranscript()) out_ << line << "\n";
   }
 
+  // Once the program has ended (its frame closed, a halt, SIGTERM) no line has anything to act on.
+  bool ended() const { return backend_.exitCode().has_value(); }
+
  private:
   bool settled() { return done(driver_.settle(), "the program did not come to rest"); }
 
@@ -150,6 +154,7 @@ int runScript(std::istream& script, std::ostream& transcript) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
     ok = runner.run(line) && ok;
+    if (runner.ended()) break;
   }
   runner.flush();
   return ok ? 0 : 2;

@@ -1,0 +1,83 @@
+#include "runtime/close_down.h"
+
+#include <atomic>
+
+#include "runtime/runtime.h"
+
+namespace runtime {
+namespace detail {
+namespace {
+
+std::atomic<bool> active{false};
+WindowId frameWindow = 0;  // guarded by lock()
+ThreadId frameThread = 0;
+
+}  // namespace
+
+bool closeDownActive() {
+  return active.load();
+}
+
+void resetCloseDownLocked() {
+  active = false;
+  frameWindow = 0;
+  frameThread = 0;
+}
+
+void frameOpenedLocked(ThreadState& t, WindowId frame) {
+  frameWindow = frame;
+  frameThread = t.id;
+  t.closingDown = false;  // the frame closes last, by itself
+}
+
+void frameClosedLocked(WindowId window) {
+  if (window != frameWindow) return;
+  frameWindow = 0;
+  frameThread = 0;
+}
+
+bool isFrameLocked(WindowId window) {
+  return window != 0 && window == frameWindow;
+}
+
+void requestCloseDownLocked() {
+  if (active || stopped()) return;
+  active = true;
+  for (auto& [id, t] : threadsLocked()) {
+    if (id == frameThread) continue;
+    t->closingDown = true;
+    windowBecameCurrentLocked(*t);
+  }
+  changed().notify_all();
+}
+
+void refuseCloseDownLocked() {
+  if (!active) return;
+  active = false;
+  for (auto& [id, t] : threadsLocked()) {
+    t->closingDown = false;
+    std::erase_if(t->queue, [](const QueuedEvent& q) { return q.event.code == ev::CloseDown; });
+  }
+  changed().notify_all();
+}
+
+void windowBecameCurrentLocked(ThreadState& t) {
+  if (active && t.closingDown && t.top != 0) queueLocked(t, t.top, ev::CloseDown);
+}
+
+bool closeDownDoneLocked(const ThreadState& t, WindowId window) {
+  if (!active || window != frameWindow) return false;
+  for (const auto& [id, other] : threadsLocked()) {
+    if (id != t.id) return false;
+  }
+  return true;
+}
+
+}  // namespace detail
+
+void closeFrame() {
+  std::lock_guard guard(detail::lock());
+  if (!detail::stopped()) detail::requestCloseDownLocked();
+}
+
+}  // namespace runtime

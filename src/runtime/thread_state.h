@@ -1,0 +1,68 @@
+#pragma once
+// Inside the runtime: the state of one procedure thread, and the one lock that guards the part
+// of it other threads reach (its queue of events, its current window) together with the
+// registry of threads. Nothing outside src/runtime includes this.
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "runtime/backend.h"
+#include "runtime/event.h"
+#include "runtime/snapshot.h"
+#include "runtime/window.h"
+
+namespace runtime::detail {
+
+struct QueuedEvent {
+  WindowId window = 0;
+  Event event;
+};
+
+struct ThreadState {
+  ThreadId id = 0;
+  bool main = false;  // the program's main procedure: the program ends with it
+
+  // Guarded by lock().
+  std::deque<QueuedEvent> queue;
+  WindowId top = 0;          // the current window, for posts from other threads
+  bool waiting = false;      // blocked in event()
+  bool closingDown = false;  // part of a close-down: each window that becomes current gets one
+
+  // The thread's own.
+  std::vector<std::unique_ptr<Window>> windows;
+  std::map<WindowId, WindowSnapshot> shown;  // what the backend was last given
+  Event current;
+  int keyCode = 0;
+  int keyChar = 0;
+  bool closeDownTaken = false;  // the close request being served is a close-down
+  // Set once the procedure has been unwound (halt, stop, fault): the variables its windows
+  // are bound to are gone, so its windows close without being shown again.
+  bool unwinding = false;
+  std::chrono::steady_clock::time_point lastPush;
+};
+
+// The lock over every thread's shared part and the registries; changed() is notified whenever
+// any of it changes.
+std::mutex& lock();
+std::condition_variable& changed();
+Backend& backend();
+// The calling thread's state; nullptr on threads the runtime did not start.
+ThreadState* self();
+// True once the program stops: after a halt, or shutdown().
+bool stopped();
+void stopProgram();
+
+// Under lock(): every procedure thread still running, by number.
+std::map<ThreadId, std::shared_ptr<ThreadState>>& threadsLocked();
+ThreadState* findLocked(ThreadId id);
+void queueLocked(ThreadState& t, WindowId window, int code, int control = 0);
+
+// Ends the calling procedure at once: its windows then close without being shown again.
+[[noreturn]] void unwind(bool halted);
+
+}  // namespace runtime::detail

@@ -1,0 +1,69 @@
+#include "runtime/toolbar.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "runtime/thread_state.h"
+
+namespace runtime::detail {
+namespace {
+
+std::mutex buttonsMutex;
+std::vector<Control> buttons;  // guarded by buttonsMutex
+// Held while a copy is taken and handed over, so copies reach the backend in the order they
+// were taken. The backend's updateToolbar() only records the copy, so holding it is short.
+std::mutex sendMutex;
+thread_local bool changedHere = false;
+
+void send() {
+  std::lock_guard lock(sendMutex);
+  backend().updateToolbar(toolbarSnapshot());
+}
+
+}  // namespace
+
+void setToolbar(std::vector<Control> frameButtons) {
+  {
+    std::lock_guard lock(buttonsMutex);
+    buttons = std::move(frameButtons);
+  }
+  send();
+}
+
+void clearToolbar() {
+  std::lock_guard lock(buttonsMutex);
+  buttons.clear();
+}
+
+bool changeToolbar(int number, const std::function<void(Control&)>& change) {
+  {
+    std::lock_guard lock(buttonsMutex);
+    auto it = std::find_if(buttons.begin(), buttons.end(),
+                           [number](const Control& c) { return c.number == number; });
+    if (it == buttons.end()) return false;
+    change(*it);
+  }
+  // Threads the runtime did not start have no next event(): theirs go out at once.
+  if (self() == nullptr) {
+    send();
+  } else {
+    changedHere = true;
+  }
+  return true;
+}
+
+void flushToolbar() {
+  if (!changedHere) return;
+  changedHere = false;
+  send();
+}
+
+std::vector<ControlSnapshot> toolbarSnapshot() {
+  std::lock_guard lock(buttonsMutex);
+  std::vector<ControlSnapshot> out;
+  out.reserve(buttons.size());
+  for (const Control& c : buttons) out.push_back(takeSnapshot(c));
+  return out;
+}
+
+}  // namespace runtime::detail

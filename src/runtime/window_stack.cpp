@@ -1,0 +1,227 @@
+// Opening and closing windows, and the calls a procedure makes on its current window.
+
+#include "runtime/window_stack.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+#include "runtime/close_down.h"
+#include "runtime/runtime.h"
+#include "runtime/toolbar.h"
+
+namespace runtime {
+namespace detail {
+namespace {
+
+// A display() inside a long loop reaches the backend at most this often; event() always
+// brings the backend up to date before it blocks.
+constexpr auto kDisplayInterval = std::chrono::milliseconds(40);
+
+std::map<WindowId, ThreadId> owners;  // guarded by lock()
+WindowId nextWindow = 1;
+
+Control& inert() {
+  thread_local Control standIn;
+  standIn = Control{};
+  return standIn;
+}
+
+Control* find(int number) {
+  Window* w = topWindow();
+  return w != nullptr ? w->find(number) : nullptr;
+}
+
+// The shared toolbar's buttons: the frame's buttons on its toolbar strip.
+bool isToolbarButton(const Control& c) {
+  return c.inToolbar && c.kind == ControlKind::Button && c.number != 0;
+}
+
+void changeRange(int first, int last, void (*change)(Control&)) {
+  if (last == 0) last = first;
+  for (int n = first; n <= last; ++n) {
+    if (Control* c = find(n)) {
+      change(*c);
+    } else {
+      changeToolbar(n, change);
+    }
+  }
+}
+
+}  // namespace
+
+Window* topWindow() {
+  ThreadState* t = self();
+  if (t == nullptr || t->windows.empty()) return nullptr;
+  return t->windows.back().get();
+}
+
+void push(ThreadState& t, Window& w, bool blocked, bool force) {
+  if (t.unwinding || std::uncaught_exceptions() > 0) return;
+  WindowSnapshot s = takeSnapshot(w, blocked);
+  auto it = t.shown.find(w.id);
+  if (!force && it != t.shown.end() && it->second == s) return;
+  t.lastPush = std::chrono::steady_clock::now();
+  backend().updateWindow(s);
+  t.shown[w.id] = std::move(s);
+}
+
+void closeTop(ThreadState& t) {
+  if (t.windows.empty()) return;
+  const WindowId id = t.windows.back()->id;
+  const bool frame = t.windows.back()->def.frame;
+  t.windows.pop_back();
+  t.shown.erase(id);
+  {
+    std::lock_guard guard(lock());
+    owners.erase(id);
+    std::erase_if(t.queue, [id](const QueuedEvent& q) { return q.window == id; });
+    t.top = t.windows.empty() ? 0 : t.windows.back()->id;
+    frameClosedLocked(id);
+    windowBecameCurrentLocked(t);
+    changed().notify_all();
+  }
+  if (frame) clearToolbar();
+  backend().closeWindow(id);
+  if (!t.windows.empty()) push(t, *t.windows.back(), false, true);
+}
+
+std::optional<ThreadId> ownerLocked(WindowId window) {
+  auto it = owners.find(window);
+  if (it == owners.end()) return std::nullopt;
+  return it->second;
+}
+
+void resetWindowsLocked() {
+  owners.clear();
+  nextWindow = 1;
+}
+
+}  // namespace detail
+
+using namespace detail;
+
+WindowId openWindow(const WindowDef& def) {
+  ThreadState& t = *self();
+  WindowId id = 0;
+  {
+    std::lock_guard guard(lock());
+    id = nextWindow++;
+    owners[id] = t.id;
+  }
+  auto w = std::make_unique<Window>(def, id, t.id);
+  std::vector<Control> toolbar;
+  if (def.frame) {
+    std::copy_if(w->controls.begin(), w->controls.end(), std::back_inserter(toolbar),
+                 isToolbarButton);
+    std::erase_if(w->controls, isToolbarButton);
+  }
+  if (Window* previous = topWindow()) push(t, *previous, true, true);
+  t.windows.push_back(std::move(w));
+  WindowSnapshot s = takeSnapshot(*t.windows.back(), false);
+  backend().openWindow(s);
+  t.shown[id] = std::move(s);
+  if (def.frame) setToolbar(std::move(toolbar));
+  std::lock_guard guard(lock());
+  t.top = id;
+  if (def.frame) frameOpenedLocked(t, id);
+  queueLocked(t, id, ev::OpenWindow);
+  windowBecameCurrentLocked(t);
+  return id;
+}
+
+void closeWindow() {
+  if (ThreadState* t = self()) closeTop(*t);
+}
+
+bool hasWindow() {
+  return topWindow() != nullptr;
+}
+
+Window& window() {
+  Window* w = topWindow();
+  if (w == nullptr) std::abort();  // a procedure asked for its window before opening one
+  return *w;
+}
+
+Control& control(int number) {
+  if (Control* c = find(number)) return *c;
+#ifndef NDEBUG
+  // A number the window lacks is a fault in the procedure; stop where it happened.
+  if (number != 0) {
+    const Window* w = topWindow();
+    std::fprintf(stderr, "control %d is not in window %s\n", number,
+                 w != nullptr ? w->proc.c_str() : "(none: no window open)");
+    std::abort();
+  }
+#endif
+  return inert();
+}
+
+int controlNumber(std::string_view label) {
+  Window* w = topWindow();
+  Control* c = w != nullptr ? w->find(label) : nullptr;
+  return c != nullptr ? c->number : 0;
+}
+
+void bind(int number, const Binding& binding) {
+  if (Control* c = find(number)) c->binding = binding;
+}
+
+void alert(int number, int keyCode) {
+  Control* c = find(number);
+  if (c == nullptr) return;
+  if (std::find(c->alertKeys.begin(), c->alertKeys.end(), keyCode) == c->alertKeys.end())
+    c->alertKeys.push_back(keyCode);
+}
+
+void clearAlerts(int number) {
+  if (Control* c = find(number)) c->alertKeys.clear();
+}
+
+void select(int number) {
+  Window* w = topWindow();
+  if (w == nullptr) return;
+  if (number == 0) {
+    // Entries take their input when it is accepted, so by now every field holds a value its
+    // picture allowed: the pass ends at once.
+    post(ev::Completed);
+    return;
+  }
+  w->focus = number;
+}
+
+int focus() {
+  Window* w = topWindow();
+  return w != nullptr ? w->focus : 0;
+}
+
+void display(int /*control*/) {
+  Window* w = topWindow();
+  if (w == nullptr) return;
+  if (std::chrono::steady_clock::now() - self()->lastPush < kDisplayInterval) return;
+  push(*self(), *w, false);
+}
+
+void enable(int first, int last) {
+  changeRange(first, last, [](Control& c) { c.disabled = false; });
+}
+void disable(int first, int last) {
+  changeRange(first, last, [](Control& c) { c.disabled = true; });
+}
+void hide(int first, int last) {
+  changeRange(first, last, [](Control& c) { c.hidden = true; });
+}
+void unhide(int first, int last) {
+  changeRange(first, last, [](Control& c) { c.hidden = false; });
+}
+
+void setTip(int number, std::string_view tip) {
+  if (Control* c = find(number)) {
+    c->tip = std::string(tip);
+  } else {
+    changeToolbar(number, [&tip](Control& b) { b.tip = std::string(tip); });
+  }
+}
+
+}  // namespace runtime
