@@ -1,9 +1,13 @@
+#include "layout/convert_window.h"
+
 #include "layout/control_builders.h"
 #include "layout/windows.h"
 
 namespace phonedir::layout {
 
 namespace {
+
+using namespace convert;
 
 runtime::WindowDef makeConvert() {
   runtime::WindowDef w;
@@ -14,9 +18,9 @@ runtime::WindowDef makeConvert() {
   w.fontName = "MS Sans Serif";
   w.fontSize = 8;
   w.controls = {
-      groupBox(1, "?GROUP1", {3, 0, 256, 34}),
-      prompt(2, "?PROMPT1", "Исправление пятизначных номеров", {7, 6, 247, 10}).centre(),
-      progressBar(3, "?NUM", {7, 17, 247, 8}),
+      groupBox(GROUP1, "?GROUP1", {3, 0, 256, 34}),
+      prompt(PROMPT1, "?PROMPT1", "Исправление пятизначных номеров", {7, 6, 247, 10}).centre(),
+      progressBar(NUM, "?NUM", {7, 17, 247, 8}),
   };
   return w;
 }

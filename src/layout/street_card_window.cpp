@@ -1,9 +1,13 @@
+#include "layout/street_card_window.h"
+
 #include "layout/control_builders.h"
 #include "layout/windows.h"
 
 namespace phonedir::layout {
 
 namespace {
+
+using namespace street_card;
 
 runtime::WindowDef makeStreetCard() {
   runtime::WindowDef w;
@@ -16,13 +20,13 @@ runtime::WindowDef makeStreetCard() {
   w.helpId = "Street_Upd";
   w.resizable = true;
   w.controls = {
-      groupBox(1, "?GROUP1", {4, 1, 227, 47}),
-      prompt(2, "?STR:NUM:PROMPT", "Условный номер", 8, 14),
-      entry(3, "?STR:NUM", {76, 14, 60, 10}, "n_8"),
-      prompt(4, "?STR:NAME:PROMPT", "Название улицы", 8, 28),
-      entry(5, "?STR:NAME", {76, 28, 147, 11}, "s19"),
-      button(6, "?OK", "&OK", {61, 52, 45, 14}),
-      button(7, "?CANCEL", "О&тменить", {127, 52, 45, 14}),
+      groupBox(GROUP1, "?GROUP1", {4, 1, 227, 47}),
+      prompt(STR_NUM_PROMPT, "?STR:NUM:PROMPT", "Условный номер", 8, 14),
+      entry(STR_NUM, "?STR:NUM", {76, 14, 60, 10}, "n_8"),
+      prompt(STR_NAME_PROMPT, "?STR:NAME:PROMPT", "Название улицы", 8, 28),
+      entry(STR_NAME, "?STR:NAME", {76, 28, 147, 11}, "s19"),
+      button(OK, "?OK", "&OK", {61, 52, 45, 14}),
+      button(CANCEL, "?CANCEL", "О&тменить", {127, 52, 45, 14}),
   };
   return w;
 }

@@ -1,9 +1,13 @@
+#include "layout/street_window.h"
+
 #include "layout/control_builders.h"
 #include "layout/windows.h"
 
 namespace phonedir::layout {
 
 namespace {
+
+using namespace street;
 
 runtime::WindowDef makeStreet() {
   runtime::WindowDef w;
@@ -18,13 +22,13 @@ runtime::WindowDef makeStreet() {
   // The entry above the list shows the highlighted street's name and is never edited here.
   // The insert, change and delete buttons stay hidden: the frame's toolbar carries them.
   w.controls = {
-      list(1, "?BROWSE:1", {8, 20, 135, 191}, "80L(2)|M~Улица~C@s19@")
+      list(BROWSE_1, "?BROWSE:1", {8, 20, 135, 191}, "80L(2)|M~Улица~C@s19@")
           .withStatus("Просмотр записей"),
-      entry(2, "?STR:NAME", {8, 4, 135, 11}, "s19").disable().skipTab(),
-      button(3, "?SELECT:2", "&Выбрать", {53, 215, 45, 14}),
-      button(4, "?INSERT:3", "&Добавить", {11, 151, 45, 14}).hide(),
-      button(5, "?CHANGE:3", "&Изменить", {11, 167, 45, 14}).hide(),
-      button(6, "?DELETE:3", "&Удалить", {11, 183, 45, 14}).hide(),
+      entry(STR_NAME, "?STR:NAME", {8, 4, 135, 11}, "s19").disable().skipTab(),
+      button(SELECT_2, "?SELECT:2", "&Выбрать", {53, 215, 45, 14}),
+      button(INSERT_3, "?INSERT:3", "&Добавить", {11, 151, 45, 14}).hide(),
+      button(CHANGE_3, "?CHANGE:3", "&Изменить", {11, 167, 45, 14}).hide(),
+      button(DELETE_3, "?DELETE:3", "&Удалить", {11, 183, 45, 14}).hide(),
   };
   return w;
 }

@@ -1,9 +1,13 @@
+#include "layout/wait_window.h"
+
 #include "layout/control_builders.h"
 #include "layout/windows.h"
 
 namespace phonedir::layout {
 
 namespace {
+
+using namespace wait;
 
 runtime::WindowDef makeWait() {
   runtime::WindowDef w;
@@ -17,9 +21,9 @@ runtime::WindowDef makeWait() {
   // The message line names the file whose keys are being rebuilt. Its tool tip repeats the
   // picture, as the window has always had it.
   w.controls = {
-      fixedString(1, "?STRING1", "Идет переиндексация файла", 32, 7),
-      image(2, "?IMAGE1", {5, 7, 21, 20}),
-      variableString(3, "?LOC:WAITMESSAGE", {32, 18, 400, 8}, "s100").withTip("s100"),
+      fixedString(STRING1, "?STRING1", "Идет переиндексация файла", 32, 7),
+      image(IMAGE1, "?IMAGE1", {5, 7, 21, 20}),
+      variableString(LOC_WAITMESSAGE, "?LOC:WAITMESSAGE", {32, 18, 400, 8}, "s100").withTip("s100"),
   };
   return w;
 }

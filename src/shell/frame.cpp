@@ -1,6 +1,7 @@
 #include <string>
 
 #include "browse/work_windows.h"
+#include "layout/frame_window.h"
 #include "layout/windows.h"
 #include "runtime/clock.h"
 #include "runtime/locale/charset.h"
@@ -19,6 +20,10 @@ constexpr int kWorkWindowStack = 25000;
 const char* const kDayNames =
     "ВоскресеньеПонедельникВторник    Среда      Четверг    Пятница    Суббота    ";
 
+// The frame's loop gives the focus to its first control; the frame has none of its own, so the
+// focus stays with the frame.
+constexpr int kFirstControl = 1;
+
 const char* const kStatusLine = "Выберите справочник в меню, листайте кнопками панели";
 
 struct MenuEntry {
@@ -28,9 +33,9 @@ struct MenuEntry {
 };
 
 const MenuEntry kMenu[] = {
-    {-1, &PERSONAL, "Телефонный справочник (личный)"},
-    {-2, &GOROD, "Телефонный справочник (г.Верболесск)"},
-    {-3, &POISK, "Поиск в городском телефонном справочнике"},
+    {layout::frame::PERSONAL, &PERSONAL, "Телефонный справочник (личный)"},
+    {layout::frame::GJROD, &GOROD, "Телефонный справочник (г.Верболесск)"},
+    {layout::frame::POISK, &POISK, "Поиск в городском телефонном справочнике"},
 };
 
 // Zone 2: the day of the week and the date; zone 3: the time.
@@ -78,7 +83,7 @@ void runFrame(const runtime::WindowDef& definition) {
         REFRESHWINDOW();
         WINDOWINITIALIZED = true;
       }
-      runtime::select(1);
+      runtime::select(kFirstControl);
     } else if (e == runtime::ev::GainFocus) {
       FORCEREFRESH = true;
       REFRESHWINDOW();
@@ -89,7 +94,7 @@ void runFrame(const runtime::WindowDef& definition) {
       runtime::select(runtime::focus());
     } else {
       const int control = runtime::accepted();
-      if (control >= 2000 && control <= 2012) {
+      if (control >= layout::frame::kToolbarFirst && control <= layout::frame::kToolbarLast) {
         runtime::postToThread(runtime::activeThread(), runtime::ev::Accepted, control);
         continue;
       }

@@ -1,0 +1,27 @@
+#pragma once
+// The control numbers of the application frame (START), named as the catalogue labels its controls
+// ("?BUTTON1" is BUTTON1, "?PHO:PHONE" is PHO_PHONE). Procedures address controls only by these.
+
+namespace phonedir::layout::frame {
+
+inline constexpr int TBARBRWTOP = 2005;
+inline constexpr int TBARBRWPAGEUP = 2007;
+inline constexpr int TBARBRWUP = 2009;
+inline constexpr int TBARBRWLOCATE = 2010;
+inline constexpr int TBARBRWDOWN = 2008;
+inline constexpr int TBARBRWPAGEDOWN = 2006;
+inline constexpr int TBARBRWBOTTOM = 2004;
+inline constexpr int TBARBRWSELECT = 2003;
+inline constexpr int TBARBRWINSERT = 2000;
+inline constexpr int TBARBRWCHANGE = 2001;
+inline constexpr int TBARBRWDELETE = 2002;
+inline constexpr int PERSONAL = -1;
+inline constexpr int GJROD = -2;
+inline constexpr int POISK = -3;
+
+// Every number the frame relays to the active window: its buttons, then 2011 and 2012, which
+// no button carries (a form's history key and help).
+inline constexpr int kToolbarFirst = TBARBRWINSERT;
+inline constexpr int kToolbarLast = 2012;
+
+}  // namespace phonedir::layout::frame
