@@ -5,6 +5,7 @@
 
 #include "data/file_opening.h"
 #include "data/files.h"
+#include "layout/convert_window.h"
 #include "layout/windows.h"
 #include "runtime/binding.h"
 #include "runtime/runtime.h"
@@ -23,6 +24,12 @@ void convertRange(std::string_view prefix, int32_t& NUM, int progress) {
   while (!phone.eof()) {
     if (phone.next() != 0) break;
     if (std::string_view(PHO.PHONE, prefix.size()) != prefix) break;
+    if (runtime::stopping()) {
+      // Half a conversion must not stay: the next start decides by one number whether any
+      // old ones remain.
+      phone.rollback();
+      runtime::stopThread();
+    }
     NUM = nextProgress(NUM);
     runtime::display(progress);
     // Only the NUL of the old form becomes a blank: the sixth digit of a six-digit number is
@@ -43,7 +50,7 @@ void CONVERT() {
   int32_t NUM = 0;
   OPENFILE_PHONE();
   runtime::openWindow(layout::convertWindow());
-  const int progress = runtime::controlNumber("?NUM");
+  const int progress = layout::convert::NUM;
   runtime::bind(progress, runtime::bindLong(NUM));
   CHECKOPEN(files().PHONE);
   files().PHONE.stream();

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "data/standard_warning.h"
+#include "layout/wait_window.h"
 #include "layout/windows.h"
 #include "runtime/binding.h"
 #include "runtime/locale/charset.h"
@@ -87,6 +88,7 @@ void CHECKOPEN(storage::KeyedFile& file, std::optional<uint8_t> OVERRIDECREATE,
       case 5: {
         LOC_CURSORWAIT.on();
         const auto waited = std::chrono::steady_clock::now() - TIME1;
+        if (runtime::stopping()) runtime::stopThread();
         if (waited < std::chrono::milliseconds(kOpenWaitHundredths * 10)) {
           // Another station holds the file: ask again shortly rather than spin the processor.
           std::this_thread::sleep_for(std::chrono::milliseconds(kOpenRetryMilliseconds));
@@ -127,7 +129,7 @@ void BUILDKEYS(storage::KeyedFile& file) {
   const std::string name = file.name();
   runtime::writeBinding(runtime::bindString(LOC_WAITMESSAGE), name);
   runtime::openWindow(layout::waitWindow());
-  runtime::bind(runtime::controlNumber("?LOC:WAITMESSAGE"), runtime::bindString(LOC_WAITMESSAGE));
+  runtime::bind(layout::wait::LOC_WAITMESSAGE, runtime::bindString(LOC_WAITMESSAGE));
   const int LOC_LSTATUSFILE = file.mode();
   if (LOC_LSTATUSFILE != 0) file.close();
   int result = file.open(storage::kExclusive);
@@ -138,15 +140,17 @@ void BUILDKEYS(storage::KeyedFile& file) {
   const int n = static_cast<int>(trimmed.size());
   const int w = n < 25 ? 100 : 5 * n;
   runtime::Window& window = runtime::window();
-  const runtime::Control& message = runtime::control(runtime::controlNumber("?LOC:WAITMESSAGE"));
-  const runtime::Control& icon = runtime::control(runtime::controlNumber("?IMAGE1"));
+  const runtime::Control& message = runtime::control(layout::wait::LOC_WAITMESSAGE);
+  const runtime::Control& icon = runtime::control(layout::wait::IMAGE1);
   window.width = message.rect.x + icon.rect.x + icon.rect.w + w;
   window.x = window.y = -1;  // centred again
   runtime::display();
   runtime::setWaitCursor(true);
 
-  if (result == 0) result = file.buildKeys();
+  if (result == 0) result = file.buildKeys(&runtime::stopping);
   runtime::setWaitCursor(false);
+  // Stopped by the program's end: the keys stay out of date for the next start to rebuild.
+  if (result != 0 && runtime::stopping()) runtime::stopThread();
   runtime::closeWindow();
   if (result != 0) STANDARDWARNING(3, name);
   file.close();

@@ -359,10 +359,10 @@ int KeyedFile::watch() {
   return finish({});
 }
 
-int KeyedFile::buildKeys() {
+int KeyedFile::buildKeys(const std::function<bool()>& stop) {
   if (!ready()) return error_.code;
   dropAhead();
-  return finish(store_->buildKeys());
+  return finish(store_->buildKeys(stop));
 }
 
 int64_t KeyedFile::records() {

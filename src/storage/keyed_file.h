@@ -73,6 +73,7 @@
 // exclusive lock, so no station has it half-replaced or keeps a journal of it.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -167,7 +168,9 @@ class KeyedFile {
   int erase();  // deletes the current record; reading goes on from its place
   // The next read notes the state of the record it reads for put().
   int watch();
-  int buildKeys();    // remakes every key and marks the keys valid
+  // Remakes every key and marks the keys valid. A rebuild that `stop` ends (it is asked now
+  // and then) fails and changes nothing.
+  int buildKeys(const std::function<bool()>& stop = {});
   int64_t records();  // the number of records; -1 on failure
 
   // --- runs of writes and transactions ---

@@ -2,6 +2,7 @@
 // and by key, inserts, checked rewrites, deletes and the key rebuild.
 
 #include <cstring>
+#include <functional>
 
 #include "runtime/locale/collation.h"
 #include "storage/record_fields.h"
@@ -305,8 +306,33 @@ Error SqliteStore::remakeSortKeys() {
   return e;
 }
 
-Error SqliteStore::buildKeys() {
+namespace {
+
+// Lets SQLite ask `stop` every kStopCheckSteps steps while it lives.
+class StopCheck {
+ public:
+  StopCheck(sqlite3* db, std::function<bool()> stop) : db_(db), stop_(std::move(stop)) {
+    if (stop_) sqlite3_progress_handler(db_, kStopCheckSteps, &StopCheck::ask, &stop_);
+  }
+  ~StopCheck() { sqlite3_progress_handler(db_, 0, nullptr, nullptr); }
+  StopCheck(const StopCheck&) = delete;
+  StopCheck& operator=(const StopCheck&) = delete;
+
+ private:
+  static int ask(void* stop) { return (*static_cast<std::function<bool()>*>(stop))() ? 1 : 0; }
+  sqlite3* db_;
+  std::function<bool()> stop_;
+};
+
+}  // namespace
+
+Error SqliteStore::buildKeys(const std::function<bool()>& stop) {
   if (!db_) return misuse("file not open");
+  // Asked between the steps of the rebuild and, by SQLite, every so many steps of a long
+  // statement; a true answer interrupts it, and the rollback below leaves the file as it was.
+  const auto stopped = [&stop] { return stop && stop(); };
+  if (stopped()) return fail(SQLITE_INTERRUPT);
+  StopCheck check(db_, stop);
   const bool own = !inTransaction();
   Error e;
   if (own) {
@@ -316,7 +342,8 @@ Error SqliteStore::buildKeys() {
   e = pragma(kBuildCachePragma, "PRAGMA cache_size", kBuildCacheValue);
   if (e.ok()) e = remakeSortKeys();
   for (size_t k = 0; e.ok() && k < schema_.keyFields.size(); ++k) {
-    e = run(sql::dropIndex(schema_, static_cast<int>(k)));
+    if (stopped()) e = fail(SQLITE_INTERRUPT);
+    if (e.ok()) e = run(sql::dropIndex(schema_, static_cast<int>(k)));
     if (e.ok()) e = run(sql::createIndex(schema_, static_cast<int>(k)));
   }
   if (e.ok()) {

@@ -32,7 +32,7 @@ class SqliteStore final : public Store {
   Error update(int64_t id, const void* image, const int64_t* expected, int64_t& version) override;
   Error erase(int64_t id) override;
   Error count(int64_t& n) override;
-  Error buildKeys() override;
+  Error buildKeys(const std::function<bool()>& stop) override;
   Error begin(int timeoutMs) override;
   Error commit() override;
   Error rollback() override;

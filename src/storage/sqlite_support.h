@@ -19,6 +19,9 @@ inline constexpr const char* kCacheValue = "-8192";
 inline constexpr const char* kBuildCachePragma = "PRAGMA cache_size=-65536";  // index sorting
 inline constexpr const char* kBuildCacheValue = "-65536";
 inline constexpr int64_t kRebuildChunk = 10000;
+// Steps of SQLite's statements between two questions whether a key rebuild is to stop: a few
+// milliseconds of work.
+inline constexpr int kStopCheckSteps = 10000;
 
 Error makeError(int code, int driverCode, std::string text);
 Error misuse(std::string text);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,8 +80,9 @@ class Store {
   virtual Error erase(int64_t id) = 0;  // kNoRecord when absent
   virtual Error count(int64_t& n) = 0;
   // Recomputes sort keys that do not match the collation, recreates every index, marks the
-  // keys valid.
-  virtual Error buildKeys() = 0;
+  // keys valid. When `stop` (if given) turns true meanwhile, it ends soon after with an error
+  // and leaves the file as it was.
+  virtual Error buildKeys(const std::function<bool()>& stop) = 0;
 
   virtual Error begin(int timeoutMs) = 0;
   virtual Error commit() = 0;

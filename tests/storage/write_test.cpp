@@ -178,7 +178,15 @@ TEST_F(WriteTest, AppendWithoutKeysThenRebuild) {
   EXPECT_EQ(file.open(), kKeysInvalid);
   ASSERT_EQ(file.open(kExclusive), kOk);
   EXPECT_EQ(station.open(), kAccessDenied);
-  ASSERT_EQ(file.buildKeys(), kOk);
+  // A rebuild told to stop (the program is closing) ends without a trace: the keys stay out of
+  // date for the next start to rebuild.
+  int asked = 0;
+  EXPECT_NE(file.buildKeys([&asked] { return ++asked > 0; }), kOk);
+  EXPECT_GT(asked, 0);
+  file.close();
+  EXPECT_EQ(file.open(), kKeysInvalid);
+  ASSERT_EQ(file.open(kExclusive), kOk);
+  ASSERT_EQ(file.buildKeys([] { return false; }), kOk);
   file.close();
   ASSERT_EQ(file.open(), kOk);
   ASSERT_EQ(station.open(), kOk);
