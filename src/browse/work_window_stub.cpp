@@ -1,9 +1,6 @@
 #include "browse/work_window_stub.h"
 
-#include "browse/work_windows.h"
-#include "layout/windows.h"
 #include "runtime/runtime.h"
-#include "shell/globals.h"
 #include "shell/procedure.h"
 
 namespace phonedir {
@@ -16,16 +13,6 @@ void runWorkWindowStub(const runtime::WindowDef& def, std::atomic<uint8_t>& runn
   while (runtime::event() != 0) {
   }
   runtime::closeWindow();
-}
-
-void GOROD() {
-  runWorkWindowStub(layout::gorodWindow(), RUNNING_GOROD);
-}
-void PERSONAL() {
-  runWorkWindowStub(layout::personalWindow(), RUNNING_PERSONAL);
-}
-void POISK() {
-  runWorkWindowStub(layout::poiskWindow(), RUNNING_POISK);
 }
 
 }  // namespace phonedir

@@ -1,12 +1,14 @@
 #include <string>
 
-#include "browse/work_windows.h"
+#include "browse/gorod.h"
+#include "browse/personal.h"
 #include "layout/frame_window.h"
 #include "layout/windows.h"
 #include "runtime/clock.h"
 #include "runtime/locale/charset.h"
 #include "runtime/picture.h"
 #include "runtime/runtime.h"
+#include "search/poisk.h"
 #include "shell/frame_startup.h"
 #include "shell/procedure.h"
 #include "shell/program.h"
