@@ -61,13 +61,14 @@ std::function<void()> windowProc(runtime::WindowDef def, std::shared_ptr<EventLo
       t.field = runtime::field();
       t.keyCode = runtime::keyCode();
       t.keyChar = runtime::keyChar();
-      const runtime::Control& c = runtime::control(t.field);
-      if (c.kind == runtime::ControlKind::List) {
-        t.selected = c.selected;
-        t.thumb = c.thumb;
+      // Window events and the frame's relayed toolbar numbers name no control of this window.
+      const runtime::Control* c = runtime::window().find(t.field);
+      if (c != nullptr && c->kind == runtime::ControlKind::List) {
+        t.selected = c->selected;
+        t.thumb = c->thumb;
       }
-      if (c.kind == runtime::ControlKind::Entry && c.binding.data != nullptr) {
-        t.value = runtime::toUtf8(runtime::readBinding(c.binding));
+      if (c != nullptr && c->kind == runtime::ControlKind::Entry && c->binding.data != nullptr) {
+        t.value = runtime::toUtf8(runtime::readBinding(c->binding));
       }
       t.width = runtime::window().width;
       t.height = runtime::window().height;
