@@ -101,7 +101,10 @@ void Engine::showPage() {
         std::memcpy(&v, bytes.data(), sizeof v);
         cells.push_back(std::to_string(v));
       } else {
-        cells.emplace_back(storage::storedText(*f, bytes.data()));
+        // The row holds the field alone, so it is read as a field at the start of a record.
+        storage::Field alone = *f;
+        alone.offset = 0;
+        cells.emplace_back(storage::storedText(alone, bytes.data()));
       }
     }
     rows.push_back(std::move(cells));

@@ -18,9 +18,6 @@ void runWorkWindowStub(const runtime::WindowDef& def, std::atomic<uint8_t>& runn
   runtime::closeWindow();
 }
 
-void GOROD() {
-  runWorkWindowStub(layout::gorodWindow(), RUNNING_GOROD);
-}
 void PERSONAL() {
   runWorkWindowStub(layout::personalWindow(), RUNNING_PERSONAL);
 }

@@ -1,9 +1,8 @@
 #pragma once
-// The three work windows the frame starts, each on a thread of its own.
+// The work windows the frame starts that are still stand-ins, each on a thread of its own.
 
 namespace phonedir {
 
-void GOROD();     // the city directory
 void PERSONAL();  // the personal directory
 void POISK();     // the search window
 

@@ -1,6 +1,7 @@
 #include <string>
 
 #include "browse/work_windows.h"
+#include "city/city.h"
 #include "layout/windows.h"
 #include "runtime/clock.h"
 #include "runtime/locale/charset.h"
