@@ -18,9 +18,6 @@ void runWorkWindowStub(const runtime::WindowDef& def, std::atomic<uint8_t>& runn
   runtime::closeWindow();
 }
 
-void PERSONAL() {
-  runWorkWindowStub(layout::personalWindow(), RUNNING_PERSONAL);
-}
 void POISK() {
   runWorkWindowStub(layout::poiskWindow(), RUNNING_POISK);
 }

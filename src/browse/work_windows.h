@@ -3,7 +3,6 @@
 
 namespace phonedir {
 
-void PERSONAL();  // the personal directory
 void POISK();     // the search window
 
 }  // namespace phonedir

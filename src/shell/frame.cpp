@@ -2,6 +2,7 @@
 
 #include "browse/work_windows.h"
 #include "city/city.h"
+#include "personal/personal.h"
 #include "layout/windows.h"
 #include "runtime/clock.h"
 #include "runtime/locale/charset.h"
