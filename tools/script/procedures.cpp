@@ -51,8 +51,8 @@ bool call(const std::string& proc, int32_t request,
   runtime::start([proc, request, c, answer] {
     GLOBALREQUEST = request;
     c.proc();
-    std::string line = "return " + proc + " " +
-                       (GLOBALRESPONSE == REQUESTCOMPLETED ? "completed" : "cancelled");
+    std::string line =
+        "return " + proc + " " + (GLOBALRESPONSE == REQUESTCOMPLETED ? "completed" : "cancelled");
     if (c.leaves != nullptr) line += " " + c.leaves();
     answer(line);
   });
