@@ -14,6 +14,7 @@
 #include "../data/data_fixture.h"
 #include "runtime/event.h"
 #include "runtime/headless_driver.h"
+#include "runtime/locale/charset.h"
 #include "runtime/runtime.h"
 #include "shell/globals.h"
 #include "storage/record_fields.h"
@@ -346,6 +347,32 @@ TEST_F(BrowseEngineTest, ARecordDeletedElsewhereLeavesANeighbourHighlighted) {
   }
   driver.focus("ITEMS");
   EXPECT_EQ(page(), "[D] E F G H");
+}
+
+}  // namespace
+}  // namespace phonedir
+
+namespace phonedir {
+namespace {
+
+TEST_F(BrowseEngineTest, AHaltInsideTheCardClosesTheCardAndTheList) {
+  makeLetters(3);
+  open([](storage::KeyedFile&) {
+    runtime::WindowDef card;
+    card.proc = "CARD";
+    card.width = 100;
+    card.height = 50;
+    runtime::openWindow(card);
+    runtime::halt(runtime::cp("Ошибка диска"));
+  });
+  driver.key("?LIST", runtime::key::MouseLeft2);
+  EXPECT_TRUE(runtime::waitFinished());
+  const auto transcript = backend.takeTranscript();
+  EXPECT_NE(std::find(transcript.begin(), transcript.end(), "halt \"Ошибка диска\""),
+            transcript.end());
+  EXPECT_NE(std::find(transcript.begin(), transcript.end(), "close CARD"), transcript.end());
+  EXPECT_NE(std::find(transcript.begin(), transcript.end(), "close ITEMS"), transcript.end());
+  EXPECT_EQ(backend.exitCode(), 0);
 }
 
 }  // namespace
