@@ -377,3 +377,46 @@ TEST_F(BrowseEngineTest, AHaltInsideTheCardClosesTheCardAndTheList) {
 
 }  // namespace
 }  // namespace phonedir
+
+namespace phonedir {
+namespace {
+
+TEST_F(BrowseEngineTest, ALargeFileNeverPutsMoreThanAPageInMemory) {
+  {
+    Item buffer{};
+    storage::KeyedFile file(itemsDecl(), &buffer);
+    ASSERT_EQ(file.create(), 0);
+    ASSERT_EQ(file.open(), 0);
+    ASSERT_EQ(file.stream(), 0);
+    for (int i = 0; i < 200000; ++i) {
+      const std::string name = {static_cast<char>('A' + i % 26),
+                                static_cast<char>('A' + i / 26 % 26),
+                                static_cast<char>('A' + i / 676 % 26)};
+      buffer = item(name, i);
+      ASSERT_EQ(file.append(), 0);
+    }
+    ASSERT_EQ(file.flush(), 0);
+    ASSERT_EQ(file.buildKeys(), 0);
+  }
+  open([](storage::KeyedFile& file) {
+    auto* r = static_cast<Item*>(file.buffer());
+    r->NUM = -1;
+    file.put();
+    GLOBALRESPONSE = REQUESTCOMPLETED;
+  });
+  for (int e : {runtime::ev::ScrollDown, runtime::ev::PageDown, runtime::ev::ScrollBottom,
+                runtime::ev::PageUp, runtime::ev::ScrollUp, runtime::ev::ScrollTop})
+    driver.scroll("?LIST", e);
+  for (int p : {0, 1, 37, 99, 100}) driver.thumb("?LIST", p);
+  typeKey('M');
+  typeKey('Q');
+  driver.key("?LIST", runtime::key::MouseLeft2);
+  driver.press("?BYNUM");
+  driver.scroll("?LIST", runtime::ev::PageDown);
+  driver.focus("ITEMS");
+  EXPECT_EQ(list().rows.size(), static_cast<size_t>(kRows));
+  EXPECT_LE(maxRows_, kRows);
+}
+
+}  // namespace
+}  // namespace phonedir
