@@ -21,7 +21,9 @@ inline constexpr int POISK = -3;
 
 // Every number the frame relays to the active window: its buttons, then 2011 and 2012, which
 // no button carries (a form's history key and help).
+inline constexpr int kToolbarHistory = 2011;
+inline constexpr int kToolbarHelp = 2012;
 inline constexpr int kToolbarFirst = TBARBRWINSERT;
-inline constexpr int kToolbarLast = 2012;
+inline constexpr int kToolbarLast = kToolbarHelp;
 
 }  // namespace phonedir::layout::frame

@@ -35,7 +35,8 @@ int apply(ThreadState& t, Window& w, const Event& e) {
       }
       break;
     case ev::NewSelection:
-      if (c != nullptr) c->selected = e.value;
+      // A new selection the procedure posts itself carries no row: the list keeps its own.
+      if (c != nullptr && e.value > 0) c->selected = e.value;
       break;
     case ev::ScrollDrag:
       if (c != nullptr) c->thumb = e.value;

@@ -4,8 +4,29 @@
 #include <array>
 #include <cstdlib>
 
+#include "runtime/runtime.h"
+
 namespace runtime {
 namespace {
+
+bool takesFocus(ControlKind kind) {
+  return kind == ControlKind::Entry || kind == ControlKind::List || kind == ControlKind::Button;
+}
+
+// The control that receives the focus the procedure gave: a prompt hands it to the next
+// control that can take it.
+int focusTarget(const WindowSnapshot& w) {
+  for (size_t i = 0; i < w.controls.size(); ++i) {
+    if (w.controls[i].number != w.focus) continue;
+    if (w.controls[i].kind != ControlKind::Prompt) return w.focus;
+    for (size_t j = i + 1; j < w.controls.size(); ++j) {
+      const ControlSnapshot& next = w.controls[j];
+      if (takesFocus(next.kind) && !next.inToolbar) return next.number;
+    }
+    return 0;
+  }
+  return 0;
+}
 
 constexpr std::array<const char*, 8> kButtonNames = {"OK",    "Yes",    "No",     "Abort",
                                                      "Retry", "Ignore", "Cancel", "Help"};
@@ -41,15 +62,46 @@ std::string HeadlessBackend::buttonName(int value) {
 }
 
 void HeadlessBackend::openWindow(const WindowSnapshot& w) {
-  std::lock_guard lock(mutex_);
-  windows_[w.id] = w;
-  order_.push_back(w.id);
-  transcript_.push_back("open " + w.proc + " " + quoted(w.caption));
+  {
+    std::lock_guard lock(mutex_);
+    windows_[w.id] = w;
+    order_.push_back(w.id);
+    transcript_.push_back("open " + w.proc + " " + quoted(w.caption));
+  }
+  applyFocus(w);
 }
 
 void HeadlessBackend::updateWindow(const WindowSnapshot& w) {
+  {
+    std::lock_guard lock(mutex_);
+    if (windows_.count(w.id) == 0) return;
+    windows_[w.id] = w;
+  }
+  applyFocus(w);
+}
+
+// As a real display does, the focus the procedure gives a control is reported back as the
+// control's focus event (257), once per change.
+void HeadlessBackend::applyFocus(const WindowSnapshot& w) {
+  int target = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (w.blocked || w.focus == 0) return;
+    Focus& f = focus_[w.id];
+    if (w.focus == f.requested || w.focus == f.target) return;
+    target = focusTarget(w);
+    f = {w.focus, target};
+  }
+  if (target == 0) return;
+  Event e;
+  e.code = ev::Selected;
+  e.field = target;
+  deliver(w.id, e);
+}
+
+void HeadlessBackend::note(const std::string& line) {
   std::lock_guard lock(mutex_);
-  if (windows_.count(w.id) != 0) windows_[w.id] = w;
+  transcript_.push_back(line);
 }
 
 void HeadlessBackend::closeWindow(WindowId id) {
@@ -58,6 +110,7 @@ void HeadlessBackend::closeWindow(WindowId id) {
   if (it == windows_.end()) return;
   transcript_.push_back("close " + it->second.proc);
   windows_.erase(it);
+  focus_.erase(id);
   std::erase(order_, id);
 }
 

@@ -36,6 +36,8 @@ class HeadlessBackend : public Backend {
   // An answer for the next box ("OK", "Yes", "No", "Cancel", "Retry", "Abort", "Ignore") or
   // popup ("item N", "none").
   void queueAnswer(const std::string& answer);
+  // Adds a line of the driver's own to the transcript, in order with the backend's.
+  void note(const std::string& line);
   // The transcript lines since the last call.
   std::vector<std::string> takeTranscript();
 
@@ -56,6 +58,12 @@ class HeadlessBackend : public Backend {
 
  private:
   std::optional<WindowId> activeLocked() const;
+  void applyFocus(const WindowSnapshot& window);
+
+  struct Focus {
+    int requested = 0;  // the control the procedure last gave the focus
+    int target = 0;     // the control that took it
+  };
 
   mutable std::mutex mutex_;
   std::map<WindowId, WindowSnapshot> windows_;
@@ -64,6 +72,7 @@ class HeadlessBackend : public Backend {
   std::deque<std::string> answers_;
   std::vector<std::string> transcript_;
   std::map<ThreadId, bool> waitCursor_;
+  std::map<WindowId, Focus> focus_;
   std::optional<int> exitCode_;
 };
 

@@ -1,9 +1,9 @@
 #include <string>
 
-#include "browse/gorod.h"
-#include "browse/personal.h"
+#include "city/city.h"
 #include "layout/frame_window.h"
 #include "layout/windows.h"
+#include "personal/personal.h"
 #include "runtime/clock.h"
 #include "runtime/locale/charset.h"
 #include "runtime/picture.h"

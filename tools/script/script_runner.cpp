@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "procedures.h"
 #include "runtime/event.h"
 #include "runtime/headless_backend.h"
 #include "runtime/headless_driver.h"
@@ -72,6 +73,14 @@ class Runner {
     if (command == "menu" || command == "toolbar") {
       if (!parseInt(rest, n)) return fail("expected a number: " + rest);
       return done(driver_.menu(n), "no frame");
+    }
+    if (command == "call") {
+      const int32_t request = requestCode(tail);
+      if (request < 0) return fail("unknown request " + tail);
+      const bool known =
+          script::call(first, request, [this](const std::string& line) { backend_.note(line); });
+      if (!known) return fail("no procedure " + first);
+      return settled();
     }
     if (command == "focus") return done(driver_.focus(rest), "no window of " + rest);
     if (command == "press") return done(driver_.press(rest), "no control " + rest);

@@ -1,0 +1,719 @@
+#include "browse/engine.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "browse/key_distribution.h"
+#include "data/standard_warning.h"
+#include "runtime/event.h"
+#include "runtime/locale/charset.h"
+#include "runtime/locale/collation.h"
+#include "runtime/runtime.h"
+#include "shell/globals.h"
+#include "storage/error.h"
+#include "storage/record_fields.h"
+
+namespace browse {
+namespace {
+
+constexpr int kForward = 2;
+constexpr int kBackward = 1;
+constexpr int kStops = 100;
+constexpr size_t kLocatorSize = 30;  // the characters a locator keeps
+
+using storage::FieldType;
+
+// The leading number of a typed locator, as a street number ("12" -> 12, "" -> 0).
+int32_t leadingNumber(std::string_view text) {
+  size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  int64_t value = 0;
+  for (size_t i = 0; i < digits; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  }
+  return static_cast<int32_t>(value);
+}
+
+}  // namespace
+
+Engine::Engine(Def def, phonedir::RequestScope& request)
+    : def_(std::move(def)), request_(request), view_(*def_.primary) {
+  for (const Lookup& l : def_.lookups) view_.join(*l.file, l.key, l.primaryFields);
+  for (const FieldRef& f : def_.row) rowFields_.push_back(resolve(f));
+  SORT.resize(def_.orders.size());
+  rowBuffer_.fields.resize(rowFields_.size());
+}
+
+Engine::~Engine() {
+  view_.close();
+}
+
+Engine::Resolved Engine::resolve(const FieldRef& ref) const {
+  const storage::FileDecl& decl = ref.file->decl();
+  const int index = decl.fieldIndex(ref.field);
+  return {index >= 0 ? &decl.fields[index] : nullptr, ref.file->buffer()};
+}
+
+void Engine::prepare() {
+  ADDQUEUE = 1;
+  RECORDCOUNT = 0;
+  runtime::clearAlerts(def_.buttons.list);
+  for (int k : def_.alertKeys) runtime::alert(def_.buttons.list, k);
+}
+
+bool Engine::selectMode() const {
+  return request_.LOCALREQUEST == phonedir::SELECTRECORD;
+}
+
+int Engine::rowsShown() const {
+  const runtime::Control& list = runtime::control(def_.buttons.list);
+  const int rows = list.rowsShown > 0 ? list.rowsShown : runtime::defaultRowsShown(list.rect.h);
+  return std::max(1, rows);
+}
+
+bool Engine::readRow(int32_t n) {
+  if (n < 1 || n > RECORDCOUNT) return false;
+  rowBuffer_ = queue_[n - 1];
+  return true;
+}
+
+void Engine::emptyQueue() {
+  queue_.clear();
+  RECORDCOUNT = 0;
+  showPage();
+}
+
+void Engine::showPage() {
+  auto& rows = runtime::control(def_.buttons.list).rows;
+  rows.clear();
+  for (const Row& row : queue_) {
+    std::vector<std::string> cells;
+    for (int i = 0; i < def_.columns && i < static_cast<int>(rowFields_.size()); ++i) {
+      const storage::Field* f = rowFields_[i].field;
+      const std::string& bytes = row.fields[i];
+      if (f == nullptr) {
+        cells.emplace_back();
+      } else if (f->type == FieldType::kLong) {
+        int32_t v = 0;
+        std::memcpy(&v, bytes.data(), sizeof v);
+        cells.push_back(std::to_string(v));
+      } else {
+        // The row holds the field alone, so it is read as a field at the start of a record.
+        storage::Field alone = *f;
+        alone.offset = 0;
+        cells.emplace_back(storage::storedText(alone, bytes.data()));
+      }
+    }
+    rows.push_back(std::move(cells));
+  }
+}
+
+void Engine::readError() {
+  phonedir::STANDARDWARNING(35, def_.fileLabel);
+  runtime::post(runtime::ev::CloseWindow);
+  ADDQUEUE = 1;
+}
+
+// --- row transfer ---
+
+void Engine::FILLQUEUE() {
+  for (size_t i = 0; i < rowFields_.size(); ++i) {
+    const Resolved& r = rowFields_[i];
+    if (r.field == nullptr) continue;
+    const char* from = static_cast<const char*>(r.buffer) + r.field->offset;
+    rowBuffer_.fields[i].assign(from, r.field->width);
+  }
+  rowBuffer_.POSITION = view_.position();
+}
+
+void Engine::FILLBUFFER() {
+  for (size_t i = 0; i < rowFields_.size(); ++i) {
+    const Resolved& r = rowFields_[i];
+    if (r.field == nullptr || rowBuffer_.fields[i].size() != r.field->width) continue;
+    std::memcpy(static_cast<char*>(r.buffer) + r.field->offset, rowBuffer_.fields[i].data(),
+                r.field->width);
+  }
+}
+
+// --- reading the page ---
+
+void Engine::RESET() {
+  view_.close();
+  if (def_.primary->set(order().key) != storage::kOk || view_.open() != storage::kOk)
+    phonedir::STANDARDWARNING(36);
+}
+
+void Engine::FILLRECORD() {
+  std::string anchor;
+  if (RECORDCOUNT > 0) {
+    readRow(FILLDIRECTION == kForward ? RECORDCOUNT : 1);
+    anchor = rowBuffer_.POSITION;
+    view_.reset(anchor);
+    SKIPFIRST = true;
+  } else {
+    SKIPFIRST = false;
+  }
+  while (ITEMSTOFILL > 0) {
+    const int rc = FILLDIRECTION == kForward ? view_.next() : view_.prev();
+    if (rc == storage::kNoRecord) break;
+    if (rc != storage::kOk) {
+      showPage();
+      readError();
+      return;
+    }
+    if (SKIPFIRST) {
+      SKIPFIRST = false;
+      if (view_.position() == anchor) continue;
+    }
+    if (ADDQUEUE != 0) {
+      if (RECORDCOUNT >= rowsShown() && !queue_.empty()) {
+        if (FILLDIRECTION == kForward) {
+          queue_.erase(queue_.begin());
+        } else {
+          queue_.pop_back();
+        }
+        --RECORDCOUNT;
+      }
+      FILLQUEUE();
+      if (FILLDIRECTION == kForward) {
+        queue_.push_back(rowBuffer_);
+      } else {
+        queue_.insert(queue_.begin(), rowBuffer_);
+      }
+      ++RECORDCOUNT;
+    }
+    --ITEMSTOFILL;
+  }
+  ADDQUEUE = 1;
+  showPage();
+}
+
+void Engine::LOCATERECORD() {
+  if (LOCATEMODE == 1) LOCATEMODE = 3;
+  view_.close();
+  storage::KeyedFile& file = *def_.primary;
+  const int key = order().key;
+  std::string token;
+  if (LOCATEMODE == 3) token = file.position(key);
+  if (!token.empty()) {
+    HIGHLIGHTEDPOSITION = token;
+    file.reset(token);
+  } else {
+    // No record to stand on (it was deleted meanwhile): its key values still say where it was.
+    file.setByKey(key);
+  }
+  if (view_.open() != storage::kOk) phonedir::STANDARDWARNING(36);
+  emptyQueue();
+  ITEMSTOFILL = 1;
+  FILLDIRECTION = kForward;
+  ADDQUEUE = 0;
+  FILLRECORD();
+  REFRESHMODE = ITEMSTOFILL == 1 ? 4 : 1;
+  REFRESHPAGE();
+  POSTNEWSELECTION();
+  LOCATEMODE = 0;
+}
+
+void Engine::REFRESHPAGE() {
+  runtime::setWaitCursor(true);
+  if (REFRESHMODE == 1) {
+    HIGHLIGHTEDPOSITION = view_.position();
+    view_.reset(HIGHLIGHTEDPOSITION);
+    REFRESHMODE = 3;
+  } else if (RECORDCOUNT > 0) {
+    if (!readRow(CURRENTCHOICE)) readRow(RECORDCOUNT);
+    HIGHLIGHTEDPOSITION = rowBuffer_.POSITION;
+    readRow(1);
+    view_.reset(rowBuffer_.POSITION);
+    REFRESHMODE = 5;
+  } else {
+    HIGHLIGHTEDPOSITION.clear();
+    RESET();
+  }
+  queue_.clear();
+  RECORDCOUNT = 0;
+  ITEMSTOFILL = rowsShown();
+  FILLDIRECTION = REFRESHMODE == 4 ? kBackward : kForward;
+  FILLRECORD();
+  if (!HIGHLIGHTEDPOSITION.empty() && ITEMSTOFILL > 0) {
+    if (RECORDCOUNT == 0) RESET();
+    FILLDIRECTION = FILLDIRECTION == kForward ? kBackward : kForward;
+    FILLRECORD();
+  }
+
+  const Buttons& b = def_.buttons;
+  const int entry = order().locatorEntry;
+  if (RECORDCOUNT > 0) {
+    if (entry != 0) runtime::enable(entry);
+    int32_t choice = 0;
+    if (!HIGHLIGHTEDPOSITION.empty()) {
+      for (int32_t n = 1; n <= RECORDCOUNT && choice == 0; ++n) {
+        readRow(n);
+        if (rowBuffer_.POSITION == HIGHLIGHTEDPOSITION) choice = n;
+      }
+      if (choice == 0) choice = RECORDCOUNT;
+    } else {
+      choice = REFRESHMODE == 4 ? RECORDCOUNT : 1;
+    }
+    CURRENTCHOICE = choice;
+    runtime::control(b.list).selected = choice;
+    FILLBUFFER();
+    if (b.change != 0) runtime::enable(b.change);
+    if (b.erase != 0) runtime::enable(b.erase);
+  } else {
+    storage::clearRecord(def_.primary->decl(), def_.primary->buffer());
+    if (entry != 0) runtime::disable(entry);
+    CURRENTCHOICE = 0;
+    runtime::control(b.list).selected = 0;
+    if (b.change != 0) runtime::disable(b.change);
+    if (b.erase != 0) runtime::disable(b.erase);
+  }
+  runtime::setWaitCursor(false);
+  REFRESHMODE = 0;
+}
+
+// --- scrolling ---
+
+void Engine::PROCESSSCROLL() {
+  if (RECORDCOUNT == 0) return;
+  CURRENTEVENT = event_;
+  if (CURRENTEVENT <= runtime::ev::ScrollDown) {
+    SCROLLONE();
+  } else if (CURRENTEVENT <= runtime::ev::PageDown) {
+    SCROLLPAGE();
+  } else {
+    SCROLLEND();
+  }
+  runtime::control(def_.buttons.list).selected = CURRENTCHOICE;
+  POSTNEWSELECTION();
+  clearLocator();
+}
+
+void Engine::SCROLLONE() {
+  if (CURRENTEVENT == runtime::ev::ScrollUp && CURRENTCHOICE > 1) {
+    --CURRENTCHOICE;
+    return;
+  }
+  if (CURRENTEVENT == runtime::ev::ScrollDown && CURRENTCHOICE < RECORDCOUNT) {
+    ++CURRENTCHOICE;
+    return;
+  }
+  ITEMSTOFILL = 1;
+  FILLDIRECTION = CURRENTEVENT - 2;
+  FILLRECORD();
+}
+
+void Engine::SCROLLPAGE() {
+  ITEMSTOFILL = rowsShown();
+  FILLDIRECTION = CURRENTEVENT - 4;
+  FILLRECORD();
+  if (ITEMSTOFILL > 0) {
+    if (CURRENTEVENT == runtime::ev::PageUp) {
+      CURRENTCHOICE = std::max<int32_t>(1, CURRENTCHOICE - ITEMSTOFILL);
+    } else {
+      CURRENTCHOICE = std::min<int32_t>(RECORDCOUNT, CURRENTCHOICE + ITEMSTOFILL);
+    }
+  }
+}
+
+void Engine::SCROLLEND() {
+  emptyQueue();
+  RESET();
+  ITEMSTOFILL = rowsShown();
+  FILLDIRECTION = CURRENTEVENT == runtime::ev::ScrollTop ? kForward : kBackward;
+  FILLRECORD();
+  CURRENTCHOICE =
+      CURRENTEVENT == runtime::ev::ScrollTop ? std::min<int32_t>(1, RECORDCOUNT) : RECORDCOUNT;
+}
+
+// --- the thumb ---
+
+void Engine::keyFieldFromStop(int p) {
+  const SortOrder& o = order();
+  const Resolved key = resolve(o.keyField);
+  if (key.field == nullptr) return;
+  const OrderState& s = state();
+  switch (o.stops) {
+    case Stops::Cyrillic:
+      storage::setText(*key.field, key.buffer,
+                       std::string_view(phonedir::SORT_CYRILIC).substr((p - 1) * 2, 2));
+      break;
+    case Stops::Text:
+      storage::setText(*key.field, key.buffer,
+                       s.textStops.size() == kStops ? s.textStops[p - 1] : std::string());
+      break;
+    case Stops::Number:
+      storage::setLong(*key.field, key.buffer,
+                       s.numberStops.size() == kStops ? s.numberStops[p - 1] : 0);
+      break;
+  }
+}
+
+void Engine::SCROLLDRAG() {
+  const int p = runtime::control(def_.buttons.list).thumb;
+  if (p <= 1) {
+    runtime::post(runtime::ev::ScrollTop, def_.buttons.list);
+  } else if (p >= kStops) {
+    runtime::post(runtime::ev::ScrollBottom, def_.buttons.list);
+  } else {
+    keyFieldFromStop(p);
+    LOCATEMODE = 2;
+    LOCATERECORD();
+  }
+}
+
+// The first stop not below the highlighted record's key: 0 for the first stop, 101 when the
+// key lies above the last one.
+int Engine::thumbFor() {
+  const SortOrder& o = order();
+  const Resolved key = resolve(o.keyField);
+  if (key.field == nullptr) return 0;
+  const OrderState& s = state();
+  for (int i = 1; i <= kStops; ++i) {
+    bool reached = false;
+    switch (o.stops) {
+      case Stops::Cyrillic:
+        reached =
+            runtime::compareText(std::string_view(phonedir::SORT_CYRILIC).substr((i - 1) * 2, 2),
+                                 storage::storedText(*key.field, key.buffer)) >= 0;
+        break;
+      case Stops::Text:
+        if (s.textStops.size() != kStops) return 0;
+        reached = runtime::compareText(s.textStops[i - 1],
+                                       storage::storedText(*key.field, key.buffer)) >= 0;
+        break;
+      case Stops::Number:
+        if (s.numberStops.size() != kStops) return 0;
+        reached = s.numberStops[i - 1] >= storage::longValue(*key.field, key.buffer);
+        break;
+    }
+    if (reached) return i == 1 ? 0 : i;
+  }
+  return kStops + 1;
+}
+
+void Engine::INITIALIZEBROWSE() {
+  const SortOrder& o = order();
+  OrderState& s = state();
+  const Resolved key = resolve(o.keyField);
+  auto keyText = [&]() -> std::string {
+    if (key.field == nullptr) return {};
+    if (key.field->type == FieldType::kLong)
+      return std::to_string(storage::longValue(*key.field, key.buffer));
+    return std::string(storage::storedText(*key.field, key.buffer));
+  };
+  auto readEnd = [&](bool last) {
+    RESET();
+    const int rc = last ? view_.prev() : view_.next();
+    if (rc == storage::kOk) return true;
+    if (rc != storage::kNoRecord) readError();
+    return false;
+  };
+  if (!readEnd(true)) return;
+  s.HIGHVALUE = keyText();
+  const int32_t high = key.field != nullptr && key.field->type == FieldType::kLong
+                           ? storage::longValue(*key.field, key.buffer)
+                           : 0;
+  if (!readEnd(false)) return;
+  s.LOWVALUE = keyText();
+  if (o.stops == Stops::Text && key.field != nullptr) {
+    phonedir::StringStops stops;
+    stops.SETUPSTRINGSTOPS(s.LOWVALUE, s.HIGHVALUE, static_cast<int32_t>(key.field->width),
+                           phonedir::LISTTYPE_DIGITS);
+    s.textStops.clear();
+    for (int i = 0; i < kStops; ++i) s.textStops.push_back(stops.NEXTSTRINGSTOP());
+  } else if (o.stops == Stops::Number && key.field != nullptr) {
+    phonedir::RealStops stops;
+    stops.SETUPREALSTOPS(storage::longValue(*key.field, key.buffer), high);
+    s.numberStops.clear();
+    for (int i = 0; i < kStops; ++i)
+      s.numberStops.push_back(static_cast<int32_t>(std::trunc(stops.NEXTREALSTOP())));
+  }
+}
+
+// --- selection, keys and the locator ---
+
+void Engine::POSTNEWSELECTION() {
+  if (NEWSELECTPOSTED) return;
+  runtime::post(runtime::ev::NewSelection, def_.buttons.list);
+  NEWSELECTPOSTED = true;
+}
+
+bool Engine::buttonEnabled(int control) const {
+  return control != 0 && !runtime::control(control).disabled;
+}
+
+void Engine::press(int control) {
+  if (buttonEnabled(control)) runtime::post(runtime::ev::Accepted, control);
+}
+
+void Engine::NEWSELECTION() {
+  NEWSELECTPOSTED = false;
+  const Buttons& b = def_.buttons;
+  runtime::Control& list = runtime::control(b.list);
+  if (runtime::keyCode() == runtime::key::MouseRight) {
+    if (!def_.popup) return;
+    const bool rows = RECORDCOUNT > 0;
+    std::string menu = buttonEnabled(b.insert) ? "&Добавить" : "~&Добавить";
+    menu += rows && buttonEnabled(b.change) ? "|&Изменить" : "|~&Изменить";
+    menu += rows && buttonEnabled(b.erase) ? "|&Удалить" : "|~&Удалить";
+    POPUPTEXT = runtime::cp(menu);
+    if (def_.popupTail) POPUPTEXT += def_.popupTail();
+    const int item = runtime::popup(POPUPTEXT);
+    if (item == 1) {
+      press(b.insert);
+    } else if (item == 2) {
+      press(b.change);
+    } else if (item == 3) {
+      press(b.erase);
+    } else if (item > 3 && def_.popupChoice) {
+      def_.popupChoice(item);
+    }
+    return;
+  }
+  if (RECORDCOUNT == 0) return;
+  CURRENTCHOICE = std::clamp<int32_t>(list.selected, 1, RECORDCOUNT);
+  readRow(CURRENTCHOICE);
+  FILLBUFFER();
+  if (RECORDCOUNT < rowsShown()) {
+    list.scrollbar = false;
+  } else {
+    list.scrollbar = true;
+    CURRENTSCROLL = thumbFor();
+  }
+  REFRESHWINDOW();
+}
+
+void Engine::clearLocator() {
+  OrderState& s = state();
+  s.LOCATORVALUE.clear();
+  s.LOCATORLENGTH = 0;
+  if (!order().locator) return;
+  const Resolved key = resolve(order().keyField);
+  if (key.field == nullptr) return;
+  if (key.field->type == FieldType::kLong) {
+    storage::setLong(*key.field, key.buffer, 0);
+  } else {
+    storage::setText(*key.field, key.buffer, {});
+  }
+}
+
+void Engine::clearLocators() {
+  for (OrderState& s : SORT) {
+    s.LOCATORVALUE.clear();
+    s.LOCATORLENGTH = 0;
+  }
+}
+
+// The typed locator into the order's key field, then the page positioned at it.
+void Engine::putLocatorIntoKey() {
+  const SortOrder& o = order();
+  const OrderState& s = state();
+  const Resolved key = resolve(o.keyField);
+  if (key.field == nullptr) return;
+  const std::string_view typed = std::string_view(s.LOCATORVALUE).substr(0, s.LOCATORLENGTH);
+  if (key.field->type == FieldType::kLong) {
+    storage::setLong(*key.field, key.buffer, leadingNumber(typed));
+  } else {
+    storage::setText(*key.field, key.buffer, typed);
+  }
+  for (const FieldRef& f : o.blankOnLocate) {
+    const Resolved r = resolve(f);
+    if (r.field != nullptr) storage::clearField(*r.field, r.buffer);
+  }
+  LOCATEMODE = 2;
+  LOCATERECORD();
+}
+
+void Engine::ALERTKEY() {
+  const int code = runtime::keyCode();
+  if (def_.alertKey && def_.alertKey(code)) return;
+  const Buttons& b = def_.buttons;
+  if (RECORDCOUNT > 0) {
+    OrderState& s = state();
+    const bool locator = order().locator;
+    switch (code) {
+      case runtime::key::MouseLeft2:
+        press(selectMode() && b.select != 0 ? b.select : b.change);
+        FILLBUFFER();
+        break;
+      case runtime::key::Insert:
+        press(b.insert);
+        break;
+      case runtime::key::Delete:
+        press(b.erase);
+        break;
+      case runtime::key::CtrlEnter:
+        press(b.change);
+        break;
+      case runtime::key::MouseRight:
+        POSTNEWSELECTION();
+        return;
+      case runtime::key::Backspace:
+        if (locator && s.LOCATORLENGTH > 0) {
+          --s.LOCATORLENGTH;
+          s.LOCATORVALUE.resize(s.LOCATORLENGTH);
+          putLocatorIntoKey();
+        }
+        break;
+      case runtime::key::Space:
+        if (locator && s.LOCATORLENGTH < static_cast<int>(kLocatorSize)) {
+          s.LOCATORVALUE = s.LOCATORVALUE.substr(0, s.LOCATORLENGTH) + ' ';
+          ++s.LOCATORLENGTH;
+          putLocatorIntoKey();
+        }
+        break;
+      default: {
+        const int ch = runtime::keyChar();
+        if (locator && ch != 0 && ch != ' ' && s.LOCATORLENGTH < static_cast<int>(kLocatorSize)) {
+          s.LOCATORVALUE = s.LOCATORVALUE.substr(0, s.LOCATORLENGTH) + static_cast<char>(ch);
+          ++s.LOCATORLENGTH;
+          putLocatorIntoKey();
+        }
+        break;
+      }
+    }
+  } else if (code == runtime::key::Insert) {
+    press(b.insert);
+  }
+  POSTNEWSELECTION();
+}
+
+void Engine::takeLocatorEntry(int n, const std::string& value) {
+  OrderState& s = SORT[n - 1];
+  s.LOCATORVALUE = value.substr(0, kLocatorSize);
+  size_t length = s.LOCATORVALUE.find_last_not_of(' ');
+  s.LOCATORLENGTH = length == std::string::npos ? 0 : static_cast<int>(length + 1);
+}
+
+void Engine::locateByValue() {
+  LOCATEMODE = 2;
+  LOCATERECORD();
+}
+
+// --- sort selection and window refresh ---
+
+void Engine::SELECTSORT() {
+  LASTSORTORDER = SORTORDER;
+  const int orders = static_cast<int>(def_.orders.size());
+  SORTORDER = std::clamp(def_.orderFor ? def_.orderFor(LOC_KEY) : 1, 1, orders);
+  if (SORTORDER != LASTSORTORDER) {
+    state().LOCATORVALUE.clear();
+    state().LOCATORLENGTH = 0;
+  }
+  if (SORTORDER != LASTSORTORDER || FORCEREFRESH) {
+    GETRECORD();
+    RESET();
+    if (LASTSORTORDER == 0) {
+      if (selectMode()) {
+        LOCATEMODE = 2;
+        LOCATERECORD();
+      } else {
+        emptyQueue();
+        REFRESHMODE = 3;
+        REFRESHPAGE();
+        POSTNEWSELECTION();
+      }
+    } else {
+      LOCATEMODE = 3;
+      LOCATERECORD();
+    }
+    INITIALIZEBROWSE();
+  }
+  if (RECORDCOUNT > 0) {
+    readRow(CURRENTCHOICE);
+    FILLBUFFER();
+  }
+}
+
+void Engine::GETRECORD() {
+  if (RECORDCOUNT == 0) return;
+  CURRENTCHOICE = std::clamp<int32_t>(runtime::control(def_.buttons.list).selected, 1, RECORDCOUNT);
+  readRow(CURRENTCHOICE);
+  view_.watch();
+  // A record another station deleted keeps the row's values in the buffer, so that the next
+  // locate lands on its neighbour instead of wherever the buffer last pointed.
+  if (view_.reget(rowBuffer_.POSITION) != storage::kOk) FILLBUFFER();
+}
+
+void Engine::REFRESHWINDOW() {
+  SELECTSORT();
+  runtime::control(def_.buttons.list).thumb = CURRENTSCROLL;
+  const SortOrder& o = order();
+  if (o.locatorEntry != 0) {
+    const Resolved key = resolve(o.keyField);
+    if (key.field != nullptr && key.field->type != FieldType::kLong)
+      storage::setText(*key.field, key.buffer, state().LOCATORVALUE);
+  }
+  if (def_.onRefreshWindow) def_.onRefreshWindow();
+  runtime::display();
+  FORCEREFRESH = false;
+}
+
+// --- the window's events ---
+
+void Engine::serve(int event) {
+  namespace ev = runtime::ev;
+  event_ = event;
+  switch (event) {
+    case ev::OpenWindow:
+      if (!windowInitialized) {
+        REFRESHWINDOW();
+        windowInitialized = true;
+      }
+      runtime::select(def_.firstFocus != 0 ? def_.firstFocus : def_.buttons.list);
+      return;
+    case ev::GainFocus:
+    case ev::Sized:
+      FORCEREFRESH = true;
+      REFRESHWINDOW();
+      windowInitialized = true;
+      return;
+    case ev::Rejected:
+      runtime::beep();
+      runtime::display(runtime::field());
+      runtime::select(runtime::field());
+      return;
+    case ev::CloseWindow:
+    case ev::CloseDown:
+      return;
+    default:
+      break;
+  }
+  if (TOOLBARMODE == 2) {
+    if (def_.buttons.select != 0) SELECTDISPATCH();
+    LISTBOXDISPATCH();
+    if (def_.updateDispatch) UPDATEDISPATCH();
+  }
+  if (runtime::field() != def_.buttons.list) return;
+  switch (event) {
+    case ev::NewSelection:
+      NEWSELECTION();
+      break;
+    case ev::ScrollUp:
+    case ev::ScrollDown:
+    case ev::PageUp:
+    case ev::PageDown:
+    case ev::ScrollTop:
+    case ev::ScrollBottom:
+      PROCESSSCROLL();
+      break;
+    case ev::AlertKey:
+      ALERTKEY();
+      break;
+    case ev::ScrollDrag:
+      SCROLLDRAG();
+      break;
+    case ev::Selected:
+      ASSIGNBUTTONS();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace browse

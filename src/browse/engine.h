@@ -1,0 +1,151 @@
+#pragma once
+// The page-loaded browse engine: shows a keyed file through a list control one page at a
+// time. It holds exactly the rows the list shows, reads further records only when the user
+// scrolls past the page, locates a value, drags the thumb, changes the order or comes back
+// from a card, and maps the thumb onto 100 key stops instead of counting records. Beside it
+// (toolbar_dispatch.cpp) the frame toolbar's requests and the calls of the card form.
+//
+// One engine serves every list window; a Def says what differs. It runs on the thread of its
+// window and takes no locks; the routines keep the names the rest of the system knows them by.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "browse/browse_def.h"
+#include "shell/procedure.h"
+#include "storage/view.h"
+
+namespace browse {
+
+// One row of the page: its fields as they stand in the record buffers, and the position
+// token of its record in the view's present order.
+struct Row {
+  std::vector<std::string> fields;
+  std::string POSITION;
+};
+
+// The state of one sort order.
+struct OrderState {
+  std::string LOCATORVALUE;            // the characters typed so far
+  int LOCATORLENGTH = 0;               // how many of them count
+  std::vector<std::string> textStops;  // KEYDISTRIBUTION of a text key, 100 values
+  std::vector<int32_t> numberStops;    // KEYDISTRIBUTION of a numeric key, 100 values
+  std::string LOWVALUE, HIGHVALUE;     // first and last key values (text or decimal)
+};
+
+class Engine {
+ public:
+  // `request` is the window procedure's request state; the Def's files must be open.
+  Engine(Def def, phonedir::RequestScope& request);
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  const Def& def() const { return def_; }
+
+  // Sets the list's alerted keys; call once the window is open.
+  void prepare();
+  // Serves one event of the window: the window events every list window handles alike (515,
+  // 518, 561, 26), the toolbar's requests, and the list's own events. The window handles its
+  // own controls after it.
+  void serve(int event);
+
+  // --- the routines of the engine ---
+  void FILLRECORD();
+  void FILLQUEUE();
+  void FILLBUFFER();
+  void RESET();
+  void LOCATERECORD();
+  void REFRESHPAGE();
+  void PROCESSSCROLL();
+  void SCROLLONE();
+  void SCROLLPAGE();
+  void SCROLLEND();
+  void SCROLLDRAG();
+  void NEWSELECTION();
+  void POSTNEWSELECTION();
+  void ALERTKEY();
+  void SELECTSORT();
+  void INITIALIZEBROWSE();
+  void GETRECORD();
+  void REFRESHWINDOW();
+  void SYNCWINDOW() { GETRECORD(); }
+
+  // --- toolbar and updates (toolbar_dispatch.cpp) ---
+  void ASSIGNBUTTONS();
+  void DISPLAYBROWSETOOLBAR();
+  void LISTBOXDISPATCH();
+  void UPDATEDISPATCH();
+  void SELECTDISPATCH();
+  void BUTTONINSERT();
+  void BUTTONCHANGE();
+  void BUTTONDELETE();
+  void CALLUPDATE();
+  void POSTVCREDIT1();
+  void POSTVCREDIT2();
+
+  // Positions by the key fields now in the record buffers (a typed entry, a chosen street).
+  void locateByValue();
+  // Takes a locator value typed into the order's entry, as if typed into the list.
+  void takeLocatorEntry(int order, const std::string& value);
+  // Clears the locator of every order.
+  void clearLocators();
+  bool selectMode() const;
+  int rowsShown() const;
+  const std::vector<Row>& page() const { return queue_; }
+
+  // --- state, under the names the system knows ---
+  int SORTORDER = 0;
+  int LASTSORTORDER = 0;
+  int LOCATEMODE = 0;
+  int REFRESHMODE = 0;
+  int FILLDIRECTION = 0;
+  int ADDQUEUE = 1;
+  bool SKIPFIRST = false;
+  int32_t ITEMSTOFILL = 0;
+  int32_t RECORDCOUNT = 0;
+  int32_t CURRENTCHOICE = 0;
+  int32_t CURRENTEVENT = 0;
+  int CURRENTSCROLL = 0;
+  std::string HIGHLIGHTEDPOSITION;
+  bool NEWSELECTPOSTED = false;
+  std::string POPUPTEXT;
+  std::vector<OrderState> SORT;  // per order, SORT[n - 1]
+
+  bool FORCEREFRESH = false;
+  int LOC_KEY = 0;        // the window's sort choice
+  int TOOLBARMODE = 0;    // 2 while the toolbar serves this list
+  Buttons BROWSEBUTTONS;  // filled by ASSIGNBUTTONS
+  bool windowInitialized = false;
+
+ private:
+  struct Resolved {
+    const storage::Field* field;
+    void* buffer;
+  };
+  Resolved resolve(const FieldRef& ref) const;
+  const SortOrder& order() const { return def_.orders[SORTORDER - 1]; }
+  OrderState& state() { return SORT[SORTORDER - 1]; }
+  bool readRow(int32_t n);  // RT_GETqueueptr: row n into the row buffer
+  void emptyQueue();
+  void showPage();  // the list control's rows follow the queue
+  void readError();
+  void clearLocator();
+  void putLocatorIntoKey();
+  void keyFieldFromStop(int p);
+  int thumbFor();
+  bool buttonEnabled(int control) const;
+  void press(int control);
+  void afterUpdate(bool deleted);
+
+  Def def_;
+  phonedir::RequestScope& request_;
+  storage::View view_;
+  std::vector<Resolved> rowFields_;
+  std::vector<Row> queue_;
+  Row rowBuffer_;  // the row last read or added (the queue's row buffer)
+  int event_ = 0;  // the event being served
+};
+
+}  // namespace browse

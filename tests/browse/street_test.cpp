@@ -1,0 +1,122 @@
+// The street list and its card against another station working on the same file: a change
+// made between the card's read and its save is never overwritten, and a street deleted
+// under the list leaves a neighbour highlighted.
+
+#include "street/street.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "../data/data_fixture.h"
+#include "../data/data_fixture_files.h"
+#include "data/records.h"
+#include "runtime/headless_driver.h"
+#include "runtime/locale/charset.h"
+#include "storage/keyed_file.h"
+
+namespace phonedir {
+namespace {
+
+class StreetStationTest : public test::DataTest {
+ protected:
+  void SetUp() override {
+    test::DataTest::SetUp();
+    STR_RECORD r{};
+    storage::KeyedFile file(STREET_FILE(), &r);
+    ASSERT_EQ(file.create(), 0);
+    ASSERT_EQ(file.open(), 0);
+    const char* names[] = {"Абрикосовая", "Берёзовая", "Вишнёвая", "Гагарина", "Дачная"};
+    for (int i = 0; i < 5; ++i) {
+      clearRecord(r);
+      r.NUM = i + 1;
+      const std::string name = runtime::cp(names[i]);
+      std::copy(name.begin(), name.end(), r.NAME);
+      ASSERT_EQ(file.add(), 0);
+    }
+  }
+
+  // The other station: a process of its own.
+  int otherStation(const std::string& args) {
+    const std::string command = std::string(STREET_STATION) + " . " + args;
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::string streetName(int32_t num) {
+    STR_RECORD r{};
+    storage::KeyedFile file(STREET_FILE(), &r);
+    EXPECT_EQ(file.open(), 0);
+    r.NUM = num;
+    if (file.get(STR_NUM_KEY) != 0) return "(none)";
+    return runtime::toUtf8(r.NAME);
+  }
+
+  std::string value(const std::string& label) {
+    const auto c = driver.control(label);
+    return c ? c->value : std::string("(no control)");
+  }
+
+  bool transcriptHas(const std::vector<std::string>& lines, const std::string& start) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+  }
+
+  runtime::HeadlessDriver driver{backend};
+};
+
+TEST_F(StreetStationTest, AChangeFromAnotherStationIsNeverOverwritten) {
+  runtime::start(&STREET);
+  ASSERT_TRUE(runtime::waitIdle());
+  driver.scroll("?BROWSE:1", runtime::ev::ScrollDown);
+  driver.key("?BROWSE:1", runtime::key::CtrlEnter);
+  ASSERT_EQ(value("?STR:NAME"), "Берёзовая");
+
+  ASSERT_EQ(otherStation("rename 2 Берёзовый_бульвар"), 0);
+  driver.type("?STR:NAME", "Моя улица");
+  driver.press("?OK");
+  const auto transcript = backend.takeTranscript();
+  EXPECT_TRUE(transcriptHas(
+      transcript,
+      "message \"Ошибка при обновлении записи\" \"Эта запись была изменена с другой станции."));
+  EXPECT_EQ(value("?STR:NAME"), "Берёзовый_бульвар") << "the card shows the other station's values";
+  EXPECT_EQ(streetName(2), "Берёзовый_бульвар") << "nothing of this station's change is written";
+
+  // Saving again now writes over the version the user has seen.
+  driver.type("?STR:NAME", "Моя улица");
+  driver.press("?OK");
+  EXPECT_EQ(streetName(2), "Моя улица");
+  EXPECT_EQ(test::integrityCheck("STREET.db"), "ok");
+}
+
+TEST_F(StreetStationTest, AStreetDeletedElsewhereLeavesANeighbourHighlighted) {
+  runtime::start(&STREET);
+  ASSERT_TRUE(runtime::waitIdle());
+  driver.scroll("?BROWSE:1", runtime::ev::ScrollDown);
+  driver.scroll("?BROWSE:1", runtime::ev::ScrollDown);
+  ASSERT_EQ(otherStation("delete 3"), 0);
+  driver.focus("STREET");
+  auto list = driver.control("?BROWSE:1");
+  ASSERT_TRUE(list);
+  ASSERT_EQ(list->rows.size(), 4u);
+  EXPECT_EQ(list->rows.at(list->selected - 1).at(0), "Гагарина");
+
+  // The card of a street deleted since the list was drawn: the change is refused, not
+  // written as a new record.
+  ASSERT_EQ(otherStation("delete 4"), 0);
+  driver.key("?BROWSE:1", runtime::key::CtrlEnter);
+  driver.type("?STR:NAME", "Новое имя");
+  backend.queueAnswer("OK");
+  backend.queueAnswer("No");
+  driver.press("?OK");
+  EXPECT_EQ(streetName(4), "(none)");
+  driver.close();
+  driver.close();
+  EXPECT_TRUE(runtime::waitFinished());
+}
+
+}  // namespace
+}  // namespace phonedir
