@@ -90,7 +90,27 @@ bool HeadlessDriver::press(const std::string& label) {
   return send(label, e);
 }
 
+// Typing into a control, or pressing a key in it, puts the focus there first, as the click or
+// the Tab that takes the user into it would.
+bool HeadlessDriver::focusOn(const std::string& label) {
+  const auto w = backend_.activeWindow();
+  if (!w) return false;
+  for (const auto& c : w->controls) {
+    if (c.label != label || c.number == 0) continue;
+    if (w->focus == c.number || (c.kind != ControlKind::Entry && c.kind != ControlKind::List))
+      return true;
+    Event e;
+    e.code = ev::Selected;
+    e.field = c.number;
+    e.key = key::MouseLeft;
+    deliver(w->id, e);
+    return settle();
+  }
+  return false;
+}
+
 bool HeadlessDriver::type(const std::string& label, const std::string& text) {
+  if (!focusOn(label)) return false;
   Event e;
   e.code = ev::Accepted;
   e.text = text;
@@ -99,6 +119,7 @@ bool HeadlessDriver::type(const std::string& label, const std::string& text) {
 }
 
 bool HeadlessDriver::key(const std::string& label, int keyCode, int keyChar) {
+  if (!focusOn(label)) return false;
   const auto c = control(label);
   if (!c || c->number == 0) return false;
   // A key the control does not take does nothing the procedure sees.

@@ -42,6 +42,7 @@ class HeadlessDriver {
 
  private:
   bool send(const std::string& label, Event event);
+  bool focusOn(const std::string& label);
   bool sendToFrame(Event event);
 
   HeadlessBackend& backend_;
