@@ -99,6 +99,11 @@ void HeadlessBackend::applyFocus(const WindowSnapshot& w) {
   deliver(w.id, e);
 }
 
+void HeadlessBackend::focusGiven(WindowId window, int control) {
+  std::lock_guard lock(mutex_);
+  focus_[window] = {control, control};
+}
+
 void HeadlessBackend::note(const std::string& line) {
   std::lock_guard lock(mutex_);
   transcript_.push_back(line);

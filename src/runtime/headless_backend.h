@@ -36,6 +36,9 @@ class HeadlessBackend : public Backend {
   // An answer for the next box ("OK", "Yes", "No", "Cancel", "Retry", "Abort", "Ignore") or
   // popup ("item N", "none").
   void queueAnswer(const std::string& answer);
+  // The user put the focus on a control (the driver delivers the event): the window's next
+  // snapshot then reports nothing new.
+  void focusGiven(WindowId window, int control);
   // Adds a line of the driver's own to the transcript, in order with the backend's.
   void note(const std::string& line);
   // The transcript lines since the last call.

@@ -103,6 +103,7 @@ bool HeadlessDriver::focusOn(const std::string& label) {
     e.code = ev::Selected;
     e.field = c.number;
     e.key = key::MouseLeft;
+    backend_.focusGiven(w->id, c.number);
     deliver(w->id, e);
     return settle();
   }
