@@ -264,6 +264,9 @@ bool Engine::windowEvent(int event) {
       refocus();
       return true;
     case ev::GainFocus:
+      // A card that navigates by the frame toolbar takes it back whenever it becomes active,
+      // so the toolbar always serves the window the user works in.
+      if (def_.takesToolbar && WINDOWINITIALIZED) ASSIGNBUTTONS();
       REFRESHWINDOW();
       WINDOWINITIALIZED = true;
       return true;

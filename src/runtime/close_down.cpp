@@ -43,12 +43,21 @@ bool isFrameLocked(WindowId window) {
 void requestCloseDownLocked() {
   if (active || stopped()) return;
   active = true;
+  askNextLocked();
+  changed().notify_all();
+}
+
+void askNextLocked() {
+  if (!active) return;
+  bool stacked = false;
+  for (const auto& [id, t] : threadsLocked()) {
+    if (id != frameThread && t->depth > 1) stacked = true;
+  }
   for (auto& [id, t] : threadsLocked()) {
-    if (id == frameThread) continue;
+    if (id == frameThread || t->closingDown || (stacked && t->depth <= 1)) continue;
     t->closingDown = true;
     windowBecameCurrentLocked(*t);
   }
-  changed().notify_all();
 }
 
 void refuseCloseDownLocked() {

@@ -211,6 +211,14 @@ bool HeadlessDriver::focus(const std::string& proc) {
   e.code = ev::GainFocus;
   e.key = key::MouseLeft;
   deliver(w->id, e);
+  // The control that holds the window's focus gets it back with the window, as on a display.
+  if (w->focus != 0 && !w->blocked) {
+    Event f;
+    f.code = ev::Selected;
+    f.field = w->focus;
+    f.key = key::MouseLeft;
+    deliver(w->id, f);
+  }
   return settle();
 }
 

@@ -30,6 +30,7 @@ struct ThreadState {
   // Guarded by lock().
   std::deque<QueuedEvent> queue;
   WindowId top = 0;          // the current window, for posts from other threads
+  size_t depth = 0;          // windows open, the current one over the others
   bool waiting = false;      // blocked in event()
   bool closingDown = false;  // part of a close-down: each window that becomes current gets one
 

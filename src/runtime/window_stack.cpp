@@ -77,8 +77,10 @@ void closeTop(ThreadState& t) {
     owners.erase(id);
     std::erase_if(t.queue, [id](const QueuedEvent& q) { return q.window == id; });
     t.top = t.windows.empty() ? 0 : t.windows.back()->id;
+    t.depth = t.windows.size();
     frameClosedLocked(id);
     windowBecameCurrentLocked(t);
+    askNextLocked();
     changed().notify_all();
   }
   if (frame) clearToolbar();
@@ -124,6 +126,7 @@ WindowId openWindow(const WindowDef& def) {
   if (def.frame) setToolbar(std::move(toolbar));
   std::lock_guard guard(lock());
   t.top = id;
+  t.depth = t.windows.size();
   if (def.frame) frameOpenedLocked(t, id);
   queueLocked(t, id, ev::OpenWindow);
   windowBecameCurrentLocked(t);

@@ -119,6 +119,7 @@ class Runner {
       if (!parseInt(first, n) || !parseInt(tail, h)) return fail("expected W H: " + rest);
       return done(driver_.resize(n, h), "no active window");
     }
+    if (command == "close" && rest == "START") return done(driver_.closeFrame(), "no frame");
     if (command == "close") return done(driver_.close(), "no active window");
     if (command == "dump") {
       flush();
