@@ -49,15 +49,15 @@ void requestCloseDownLocked() {
 
 void askNextLocked() {
   if (!active) return;
-  bool stacked = false;
-  for (const auto& [id, t] : threadsLocked()) {
-    if (id != frameThread && t->depth > 1) stacked = true;
-  }
+  ThreadState* next = nullptr;
   for (auto& [id, t] : threadsLocked()) {
-    if (id == frameThread || t->closingDown || (stacked && t->depth <= 1)) continue;
-    t->closingDown = true;
-    windowBecameCurrentLocked(*t);
+    if (id == frameThread || t->depth == 0) continue;
+    if (t->closingDown) return;  // one thread at a time, so the order is always the same
+    if (next == nullptr || (t->depth > 1 && next->depth <= 1)) next = t.get();
   }
+  if (next == nullptr) return;
+  next->closingDown = true;
+  windowBecameCurrentLocked(*next);
 }
 
 void refuseCloseDownLocked() {

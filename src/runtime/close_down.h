@@ -1,9 +1,9 @@
 #pragma once
 // Inside the runtime: closing the frame closes the program. Every other thread's current
 // window gets CloseDown; a procedure may refuse it (refuseClose()), which calls the whole
-// close-down off and leaves every window open. Threads whose current window stands over
-// another (a card over its list, which may hold unsaved work) are asked first, the others
-// only once none of those is left, so that a refusal finds every window still open. Once no other procedure thread is left, the
+// close-down off and leaves every window open. Threads are asked one at a time, those whose
+// current window stands over another (a card over its list, which may hold unsaved work)
+// first, so that a refusal finds every window still open and the order never varies. Once no other procedure thread is left, the
 // frame's own event() ends its loop. While a close-down runs, stopping() is true, so that long
 // work (a wait for a file, a conversion, a key rebuild) ends instead of holding it up.
 

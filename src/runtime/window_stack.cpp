@@ -80,11 +80,15 @@ void closeTop(ThreadState& t) {
     t.depth = t.windows.size();
     frameClosedLocked(id);
     windowBecameCurrentLocked(t);
-    askNextLocked();
     changed().notify_all();
   }
   if (frame) clearToolbar();
   backend().closeWindow(id);
+  if (t.windows.empty()) {
+    std::lock_guard guard(lock());
+    askNextLocked();
+    changed().notify_all();
+  }
   if (!t.windows.empty()) push(t, *t.windows.back(), false, true);
 }
 

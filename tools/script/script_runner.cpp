@@ -166,6 +166,8 @@ int runScript(std::istream& script, std::ostream& transcript) {
     ok = runner.run(line) && ok;
     if (runner.ended()) break;
   }
+  // A program on its way out (the frame closed) is let finish, so the transcript ends with it.
+  if (runtime::stopping()) runtime::waitFinished();
   runner.flush();
   return ok ? 0 : 2;
 }
