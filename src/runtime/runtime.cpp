@@ -46,6 +46,7 @@ struct ThreadState {
   int keyCode = 0;
   int keyChar = 0;
   std::chrono::steady_clock::time_point lastPush;
+  WindowId lastPushed = 0;  // the window lastPush was for
 };
 
 struct Handle {
@@ -101,6 +102,7 @@ void push(ThreadState& t, Window& w, bool blocked, bool force = false) {
   auto it = t.shown.find(w.id);
   if (!force && it != t.shown.end() && it->second == s) return;
   t.lastPush = std::chrono::steady_clock::now();
+  t.lastPushed = w.id;
   backend().updateWindow(s);
   t.shown[w.id] = std::move(s);
 }
@@ -476,7 +478,12 @@ int focus() {
 void display(int /*control*/) {
   Window* w = top();
   if (w == nullptr) return;
-  if (std::chrono::steady_clock::now() - self->lastPush < kDisplayInterval) return;
+  // Only a window's own recent display holds its next one back: a window displayed for the
+  // first time, however soon after another, is shown at once.
+  if (self->lastPushed == w->id &&
+      std::chrono::steady_clock::now() - self->lastPush < kDisplayInterval) {
+    return;
+  }
   push(*self, *w, false);
 }
 
