@@ -50,6 +50,13 @@ int KeyedFile::finish(Error e) {
   return error_.code;
 }
 
+// A read that finds the keys out of date (a sort key that does not match its text, an index
+// gone) marks them so, for the next open to rebuild them.
+int KeyedFile::finishRead(Error e) {
+  if (e.code == kKeysInvalid && store_) store_->markKeysOutOfDate();
+  return finish(std::move(e));
+}
+
 int KeyedFile::finish(int code, std::string text) {
   return finish(Error{code, code == kDriverError ? kMisuse : 0, std::move(text)});
 }
@@ -214,13 +221,13 @@ int KeyedFile::read(Direction dir) {
   if (aheadDir_ != dir) dropAhead();
   if (aheadPos_ >= ahead_.size() && ahead_.stop.ok()) {
     Error e = fetch(dir);
-    if (!e.ok()) return finish(std::move(e));
+    if (!e.ok()) return finishRead(std::move(e));
   }
   if (aheadPos_ >= ahead_.size()) {
     if (!ahead_.stop.ok()) {
       Error stop = std::move(ahead_.stop);
       dropAhead();
-      return finish(std::move(stop));
+      return finishRead(std::move(stop));
     }
     return finish(kNoRecord, dir == Direction::kForward ? "end of file" : "beginning of file");
   }
@@ -260,7 +267,7 @@ int KeyedFile::get(int key) {
   }
   detail::Row row;
   Error e = store_->readByKey(key, detail::keyOf(schema_, key, buffer_, 0), row);
-  if (!e.ok()) return finish(std::move(e));
+  if (!e.ok()) return finishRead(std::move(e));
   dropAhead();
   order_ = key;
   take(row.id, row.version, row.image.data(), true, std::move(row.key));
@@ -278,7 +285,7 @@ int KeyedFile::getByNumber(int64_t number) {
       pinCursor();
       hasCurrent_ = watched_ = false;
     }
-    return finish(std::move(e));
+    return finishRead(std::move(e));
   }
   dropAhead();
   take(row.id, row.version, row.image.data(), true, std::move(row.key));
@@ -309,7 +316,7 @@ int KeyedFile::reget(std::string_view token) {
   detail::Row row;
   Error e = t->value.id > 0 ? store_->readById(t->value.id, t->order, row)
                             : Error{kNoRecord, 0, "no record"};
-  if (!e.ok()) return finish(std::move(e));
+  if (!e.ok()) return finishRead(std::move(e));
   dropAhead();
   order_ = t->order;
   take(row.id, row.version, row.image.data(), true, std::move(row.key));

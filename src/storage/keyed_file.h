@@ -220,6 +220,7 @@ class KeyedFile {
   Error shutDown();
   int finish(Error e);
   int finish(int code, std::string text);
+  int finishRead(Error e);
   bool usable();
   bool ready();
   void take(int64_t id, int64_t version, const char* image, bool isRead, detail::KeyValue key);

@@ -62,6 +62,42 @@ const char* typeName(int type) {
   }
 }
 
+// <0, 0 or >0 as key a comes before, with or after b: the components, then (withId) the
+// record number. Sort keys compare as bytes, as the indexes order them.
+int compareKeys(const KeyValue& a, const KeyValue& b, bool withId) {
+  for (size_t i = 0; i < a.parts.size() && i < b.parts.size(); ++i) {
+    const KeyPart& x = a.parts[i];
+    const KeyPart& y = b.parts[i];
+    const int c = x.text ? x.bytes.compare(y.bytes)
+                         : (x.number < y.number ? -1 : (x.number > y.number ? 1 : 0));
+    if (c != 0) return c;
+  }
+  if (!withId || a.id == b.id) return 0;
+  return a.id < b.id ? -1 : 1;
+}
+
+// Whether a row a seek returned lies where the seek asked for it, after the row before it:
+// a damaged file can give rows out of order, which a cursor would read again and again.
+bool inOrder(sql::Seek kind, bool forward, bool inclusive, const KeyValue& bound,
+             const KeyValue* previous, const KeyValue& key) {
+  auto ahead = [forward](int c) { return forward ? c > 0 : c < 0; };
+  if (previous && !ahead(compareKeys(key, *previous, true))) return false;
+  switch (kind) {
+    case sql::Seek::kAll:
+      return true;
+    case sql::Seek::kTies: {
+      if (compareKeys(key, bound, false) != 0) return false;
+      const int c = compareKeys(key, bound, true);
+      return ahead(c) || (inclusive && c == 0);
+    }
+    case sql::Seek::kBeyond:
+      return ahead(compareKeys(key, bound, false));
+    case sql::Seek::kFrom:
+      return compareKeys(key, bound, false) == 0 || ahead(compareKeys(key, bound, false));
+  }
+  return false;
+}
+
 }  // namespace
 
 // Fills `image` from a row of recordColumns() and gives the row's key in `order` as the file
@@ -111,7 +147,6 @@ Error SqliteStore::readRow(sqlite3_stmt* stmt, int order, char* image, KeyValue&
                         p ? static_cast<size_t>(sqlite3_column_bytes(stmt, c)) : 0);
       if (sqlite3_column_type(stmt, c) != SQLITE_BLOB ||
           part.bytes != runtime::sortKey(storedText(field, image))) {
-        staleKeysSeen_ = true;
         return makeError(kKeysInvalid, 0,
                          "record " + std::to_string(id) + ": the sort key of " + field.name +
                              " does not match its text");
@@ -122,11 +157,10 @@ Error SqliteStore::readRow(sqlite3_stmt* stmt, int order, char* image, KeyValue&
   return {};
 }
 
-// Marks the keys out of date, so that the next open rebuilds them. Done when it can be done at
-// once: the read that found the fault reports it whatever happens here.
-void SqliteStore::markKeysStale() {
-  if (!staleKeysSeen_ || readOnly_ || !db_) return;
-  staleKeysSeen_ = false;
+// Done when it can be done at once: the read that found the fault reports it whatever
+// happens here.
+void SqliteStore::markKeysOutOfDate() {
+  if (readOnly_ || !db_) return;
   const int wait = waitMs_;
   waitMs_ = kOpenBusyMs;
   run("UPDATE meta SET value = 'invalid' WHERE name = 'keys'");
@@ -134,12 +168,6 @@ void SqliteStore::markKeysStale() {
 }
 
 Error SqliteStore::scan(int order, Direction dir, const Bound& from, size_t limit, Batch& out) {
-  Error e = scanRows(order, dir, from, limit, out);
-  markKeysStale();
-  return e;
-}
-
-Error SqliteStore::scanRows(int order, Direction dir, const Bound& from, size_t limit, Batch& out) {
   using sql::Seek;
   if (!from.present) return seek(order, dir, Seek::kAll, false, from.value, limit, out);
   if (order == kFileOrder)
@@ -181,10 +209,17 @@ Error SqliteStore::seek(int order, Direction dir, sql::Seek kind, bool inclusive
   sqlite3_bind_int64(stmt, index, static_cast<int64_t>(limit));
   int rc;
   KeyValue key;
+  const size_t first = out.keys.size();
   while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     const size_t at = out.images.size();
     out.images.resize(at + schema_.decl.recordSize);
     Error bad = readRow(stmt, order, out.images.data() + at, key);
+    const KeyValue* previous = out.keys.size() > first ? &out.keys.back() : nullptr;
+    if (bad.ok() && !inOrder(kind, dir == Direction::kForward, inclusive, value, previous, key)) {
+      bad = makeError(
+          kDriverError, SQLITE_CORRUPT,
+          "the file is damaged: record " + std::to_string(key.id) + " is out of its key's order");
+    }
     if (!bad.ok()) {
       out.images.resize(at);
       out.stop = std::move(bad);
@@ -219,13 +254,9 @@ Error SqliteStore::readById(int64_t id, int order, Row& out) {
   sqlite3_stmt* stmt = nullptr;
   Error e = prepared(byId_, stmt);
   if (!e.ok()) return e;
-  {
-    Stepping guard(byId_);
-    sqlite3_bind_int64(stmt, 1, id);
-    e = readOne(stmt, order, out);
-  }
-  markKeysStale();
-  return e;
+  Stepping guard(byId_);
+  sqlite3_bind_int64(stmt, 1, id);
+  return readOne(stmt, order, out);
 }
 
 Error SqliteStore::readByKey(int key, const KeyValue& value, Row& out) {
@@ -233,14 +264,11 @@ Error SqliteStore::readByKey(int key, const KeyValue& value, Row& out) {
   sqlite3_stmt* stmt = nullptr;
   Error e = prepared(slot, stmt);
   if (!e.ok()) return e;
-  {
-    Stepping guard(slot);
-    for (size_t i = 0; i < value.parts.size(); ++i)
-      bindPart(stmt, static_cast<int>(i) + 1, value.parts[i]);
-    e = readOne(stmt, key, out);
-    guard.discardIf(e);
-  }
-  markKeysStale();
+  Stepping guard(slot);
+  for (size_t i = 0; i < value.parts.size(); ++i)
+    bindPart(stmt, static_cast<int>(i) + 1, value.parts[i]);
+  e = readOne(stmt, key, out);
+  guard.discardIf(e);
   return e;
 }
 

@@ -128,7 +128,6 @@ void SqliteStore::disconnect() {
   db_ = nullptr;
   keysDroppedInTx_ = false;
   readOnly_ = false;
-  staleKeysSeen_ = false;
 }
 
 Error SqliteStore::run(const std::string& sql, std::string* firstValue) {

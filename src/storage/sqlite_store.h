@@ -34,6 +34,7 @@ class SqliteStore final : public Store {
   Error erase(int64_t id) override;
   Error count(int64_t& n) override;
   Error buildKeys() override;
+  void markKeysOutOfDate() override;
   Error begin(int timeoutMs) override;
   Error commit() override;
   Error rollback() override;
@@ -43,7 +44,6 @@ class SqliteStore final : public Store {
 
  private:
   Error fail(int rc) { return sqliteError(db_, rc); }
-  Error scanRows(int order, Direction dir, const Bound& from, size_t limit, Batch& out);
   Error seek(int order, Direction dir, sql::Seek kind, bool inclusive, const KeyValue& value,
              size_t limit, Batch& out);
   Error indexNames(std::map<std::string, std::string>& names);
@@ -65,7 +65,6 @@ class SqliteStore final : public Store {
   void bindRecord(sqlite3_stmt* stmt, const void* image);
   Error readRow(sqlite3_stmt* stmt, int order, char* image, KeyValue& key);
   Error readOne(sqlite3_stmt* stmt, int order, Row& out);
-  void markKeysStale();
   Error replaceContents(const std::string& path, bool& notDatabase);
   Error createFresh(const std::string& path);
 
@@ -77,7 +76,6 @@ class SqliteStore final : public Store {
   std::chrono::steady_clock::time_point busySince_;
   bool keysDroppedInTx_ = false;
   bool readOnly_ = false;
-  bool staleKeysSeen_ = false;   // a read met a sort key that does not match its text
   std::vector<int> sortColumn_;  // per field, the result column of its sort key; -1 if none
   int busyMs_ = kDefaultBusyMs;
   std::vector<Slot> scanSlots_;

@@ -79,9 +79,9 @@ class Store {
   virtual Error remove(const std::string& path) = 0;
 
   // Up to `limit` rows next to `from` in an order and direction, appended to `out`. Reads
-  // check each record: a value its field cannot hold is an error (kDriverError), and so is,
-  // in a key's order, a stored key that does not match the record's text (kKeysInvalid; the
-  // file's keys are then marked out of date unless it is read only).
+  // check each record: a value its field cannot hold is an error (kDriverError), so is a row
+  // out of its order (a damaged file), and so is, in a key's order, a stored key that does not
+  // match the record's text (kKeysInvalid).
   virtual Error scan(int order, Direction dir, const Bound& from, size_t limit, Batch& out) = 0;
   // Record `id`, with its key in `order`; kNoRecord when absent.
   virtual Error readById(int64_t id, int order, Row& out) = 0;
@@ -100,6 +100,9 @@ class Store {
   // Recomputes sort keys that do not match the collation, recreates every index, marks the
   // keys valid.
   virtual Error buildKeys() = 0;
+  // Marks the keys out of date, so that the next open asks for their rebuild; nothing when
+  // the file is read only or the mark cannot be made at once.
+  virtual void markKeysOutOfDate() = 0;
 
   virtual Error begin(int timeoutMs) = 0;
   virtual Error commit() = 0;
