@@ -55,9 +55,10 @@
 // the record's stored sort keys against its text: a mismatch (a bit flipped, a cell edited
 // with the stock tool) gives 46, and the file's keys are marked out of date ('keys' =
 // 'invalid', unless it is open read only) so that its next open asks for the rebuild. Reads
-// go on from the key the file stores for the current record, so even a file edited while it
-// is read is never read in a loop and never skips a record. The read that meets a bad record
-// fails, and so does every read after it from the same place.
+// go on from the key the file stores for the current record, and every row must come after
+// the one before it in the order read (else 90 with SQLite's code 11, SQLITE_CORRUPT: a
+// damaged file), so no read loops or skips a record. The read that meets a bad record fails,
+// and so does every read after it from the same place.
 //
 // Error codes (error.h): 0 success; 2 no such file (open never creates); 3 no such directory;
 // 5 access denied: no permission, or another station holds a lock (a file opened in mode
