@@ -5,6 +5,7 @@
 
 #include "data/file_opening.h"
 #include "data/files.h"
+#include "data/standard_warning.h"
 #include "layout/convert_window.h"
 #include "layout/windows.h"
 #include "runtime/binding.h"
@@ -21,8 +22,14 @@ void convertRange(std::string_view prefix, int32_t& NUM, int progress) {
   std::memcpy(PHO.PHONE, prefix.data(), prefix.size());
   NUM = 0;
   phone.setByKey(PHO_NUM_KEY);
-  while (!phone.eof()) {
-    if (phone.next() != 0) break;
+  for (;;) {
+    // A record that cannot be read ends the range, reported; the next start-up checks again.
+    const bool end = phone.eof();
+    if (phone.errorCode() != 0 || (!end && phone.next() != 0)) {
+      STANDARDWARNING(35, "Phone");
+      break;
+    }
+    if (end) break;
     if (std::string_view(PHO.PHONE, prefix.size()) != prefix) break;
     if (runtime::stopping()) {
       // Half a conversion must not stay: the next start decides by one number whether any

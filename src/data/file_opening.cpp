@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -9,17 +10,24 @@
 #include "layout/wait_window.h"
 #include "layout/windows.h"
 #include "runtime/binding.h"
+#include "runtime/field.h"
 #include "runtime/locale/charset.h"
 #include "runtime/runtime.h"
 
 namespace phonedir {
 namespace {
 
-std::string trim(std::string s) {
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  size_t start = 0;
-  while (start < s.size() && s[start] == ' ') ++start;
-  return s.substr(start);
+std::string trim(std::string_view s) {
+  s = runtime::trimRight(s);
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  return std::string(s);
+}
+
+runtime::Rect controlRect(const runtime::WindowDef& def, std::string_view label) {
+  for (const runtime::ControlDef& c : def.controls) {
+    if (c.label == label) return c.rect;
+  }
+  return {};
 }
 
 bool isSeparator(char c) {
@@ -57,6 +65,19 @@ void CHECKOPEN(storage::KeyedFile& file, std::optional<uint8_t> OVERRIDECREATE,
   WaitCursor LOC_CURSORWAIT;
   // Measured as elapsed time: the time of day wraps at midnight.
   const auto TIME1 = std::chrono::steady_clock::now();
+  // Another station holds the file (or is rebuilding its keys): ask again shortly rather than
+  // spin the processor, for as long as the wait allows.
+  auto waitedLongEnough = [&] {
+    LOC_CURSORWAIT.on();
+    const auto waited = std::chrono::steady_clock::now() - TIME1;
+    if (runtime::stopping()) runtime::stopThread();
+    if (waited < std::chrono::milliseconds(kOpenWaitHundredths * 10)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kOpenRetryMilliseconds));
+      return false;
+    }
+    LOC_CURSORWAIT.off();
+    return true;
+  };
   bool rebuilt = false;
   for (;;) {
     const int code = file.open(OPENMODE);
@@ -82,21 +103,17 @@ void CHECKOPEN(storage::KeyedFile& file, std::optional<uint8_t> OVERRIDECREATE,
       case 46:
         // A rebuild that leaves the keys out of date would otherwise loop for ever.
         if (rebuilt) break;
-        BUILDKEYS(file);
-        rebuilt = true;
-        continue;
-      case 5: {
-        LOC_CURSORWAIT.on();
-        const auto waited = std::chrono::steady_clock::now() - TIME1;
-        if (runtime::stopping()) runtime::stopThread();
-        if (waited < std::chrono::milliseconds(kOpenWaitHundredths * 10)) {
-          // Another station holds the file: ask again shortly rather than spin the processor.
-          std::this_thread::sleep_for(std::chrono::milliseconds(kOpenRetryMilliseconds));
+        if (BUILDKEYS(file)) {
+          rebuilt = true;
           continue;
         }
-        LOC_CURSORWAIT.off();
+        // Another station has the file to itself, most likely rebuilding the same keys: wait
+        // for it as for any station that holds the file.
+        if (!waitedLongEnough()) continue;
         break;
-      }
+      case 5:
+        if (!waitedLongEnough()) continue;
+        break;
       default:
         break;
     }
@@ -119,31 +136,36 @@ void CREATEDIR(const std::string& FULLNAME) {
     for (size_t i = p; i < FULLNAME.size(); ++i)
       furtherSeparator = furtherSeparator || isSeparator(FULLNAME[i]);
     if (!furtherSeparator && p < FULLNAME.size() && FULLNAME[p] == '!') return;
+    // The path names its directories with backslashes; the file system wants its own
+    // separator, or "a\\b" would be made as one directory of that name.
+    std::replace(LOC_TEMPFILE.begin(), LOC_TEMPFILE.end(), '\\', '/');
     struct stat st {};
     if (stat(LOC_TEMPFILE.c_str(), &st) != 0) mkdir(LOC_TEMPFILE.c_str(), 0777);
   }
 }
 
-void BUILDKEYS(storage::KeyedFile& file) {
-  char LOC_WAITMESSAGE[100];
+bool BUILDKEYS(storage::KeyedFile& file) {
   const std::string name = file.name();
-  runtime::writeBinding(runtime::bindString(LOC_WAITMESSAGE), name);
-  runtime::openWindow(layout::waitWindow());
-  runtime::bind(layout::wait::LOC_WAITMESSAGE, runtime::bindString(LOC_WAITMESSAGE));
   const int LOC_LSTATUSFILE = file.mode();
   if (LOC_LSTATUSFILE != 0) file.close();
   int result = file.open(storage::kExclusive);
+  if (result == storage::kAccessDenied) {
+    if (LOC_LSTATUSFILE != 0) file.open(LOC_LSTATUSFILE);
+    return false;
+  }
 
-  // Room for the name: 100 units, or 5 a character for names of 25 characters and more.
-  std::string trimmed = name;
-  while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
-  const int n = static_cast<int>(trimmed.size());
+  // The window is made at its final size, and shows the name before the rebuild starts. Room
+  // for the name: 100 units, or 5 a character for names of 25 characters and more.
+  runtime::WindowDef def = layout::waitWindow();
+  const int n = static_cast<int>(runtime::trimRight(name).size());
   const int w = n < 25 ? 100 : 5 * n;
-  runtime::Window& window = runtime::window();
-  const runtime::Control& message = runtime::control(layout::wait::LOC_WAITMESSAGE);
-  const runtime::Control& icon = runtime::control(layout::wait::IMAGE1);
-  window.width = message.rect.x + icon.rect.x + icon.rect.w + w;
-  window.x = window.y = -1;  // centred again
+  const runtime::Rect message = controlRect(def, "?LOC:WAITMESSAGE");
+  const runtime::Rect icon = controlRect(def, "?IMAGE1");
+  def.width = message.x + icon.x + icon.w + w;  // and centred, as a new window is
+  char LOC_WAITMESSAGE[100];
+  runtime::writeBinding(runtime::bindString(LOC_WAITMESSAGE), name);
+  runtime::openWindow(def);
+  runtime::bind(layout::wait::LOC_WAITMESSAGE, runtime::bindString(LOC_WAITMESSAGE));
   runtime::display();
   runtime::setWaitCursor(true);
 
@@ -155,6 +177,7 @@ void BUILDKEYS(storage::KeyedFile& file) {
   if (result != 0) STANDARDWARNING(3, name);
   file.close();
   if (LOC_LSTATUSFILE != 0) file.open(LOC_LSTATUSFILE);
+  return true;
 }
 
 }  // namespace phonedir

@@ -22,8 +22,10 @@ void CHECKOPEN(storage::KeyedFile& file, std::optional<uint8_t> OVERRIDECREATE =
 // that cannot be made is passed over (creating the file then fails and says so).
 void CREATEDIR(const std::string& FULLNAME);
 
-// Rebuilds every key of the file under the wait window; stops the program on failure.
-void BUILDKEYS(storage::KeyedFile& file);
+// Rebuilds every key of the file under the wait window; stops the program on failure. False
+// (nothing done, no window shown) when another station has the file to itself, as one does
+// while it rebuilds the same keys: the caller waits for it and opens the file again.
+bool BUILDKEYS(storage::KeyedFile& file);
 
 // How long an open waits for another station to let go of a file, and how often it retries.
 inline constexpr int kOpenWaitHundredths = 1000;

@@ -8,17 +8,7 @@ namespace runtime {
 namespace {
 
 // Day 0 is 28 December 1800, a Sunday.
-constexpr int kEpochFromCivil = -61'730;  // daysFromCivil(1800, 12, 28)
-
-// Days since 1970-01-01 of a proleptic Gregorian date.
-int daysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  const int era = (y >= 0 ? y : y - 399) / 400;
-  const int yoe = y - era * 400;
-  const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
+constexpr std::chrono::sys_days kDayZero{std::chrono::year{1800} / std::chrono::December / 28};
 
 std::atomic<bool> fixed{false};
 std::atomic<int> fixedDay{0};
@@ -38,19 +28,18 @@ std::tm localNow(int& hundredths) {
 }  // namespace
 
 int dayNumber(CivilDate date) {
-  return daysFromCivil(date.year, date.month, date.day) - kEpochFromCivil;
+  using namespace std::chrono;
+  // A day beyond the month's end counts on into the next month, as sys_days has it.
+  const sys_days d{year{date.year} / month{static_cast<unsigned>(date.month)} /
+                   day{static_cast<unsigned>(date.day)}};
+  return static_cast<int>((d - kDayZero).count());
 }
 
 CivilDate civilDate(int dayNumber) {
-  const int z = dayNumber + kEpochFromCivil + 719468;
-  const int era = (z >= 0 ? z : z - 146096) / 146097;
-  const int doe = z - era * 146097;
-  const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int mp = (5 * doy + 2) / 153;
-  const int d = doy - (153 * mp + 2) / 5 + 1;
-  const int m = mp + (mp < 10 ? 3 : -9);
-  return {yoe + era * 400 + (m <= 2), m, d};
+  using namespace std::chrono;
+  const year_month_day ymd{kDayZero + days{dayNumber}};
+  return {static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
+          static_cast<int>(static_cast<unsigned>(ymd.day()))};
 }
 
 int today() {

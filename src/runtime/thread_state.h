@@ -45,6 +45,7 @@ struct ThreadState {
   // are bound to are gone, so its windows close without being shown again.
   bool unwinding = false;
   std::chrono::steady_clock::time_point lastPush;
+  WindowId lastPushed = 0;  // the window lastPush was for
 };
 
 // The lock over every thread's shared part and the registries; changed() is notified whenever

@@ -62,6 +62,7 @@ void push(ThreadState& t, Window& w, bool blocked, bool force) {
   auto it = t.shown.find(w.id);
   if (!force && it != t.shown.end() && it->second == s) return;
   t.lastPush = std::chrono::steady_clock::now();
+  t.lastPushed = w.id;
   backend().updateWindow(s);
   t.shown[w.id] = std::move(s);
 }
@@ -206,7 +207,12 @@ int focus() {
 void display(int /*control*/) {
   Window* w = topWindow();
   if (w == nullptr) return;
-  if (std::chrono::steady_clock::now() - self()->lastPush < kDisplayInterval) return;
+  // Only a window's own recent display holds its next one back: a window displayed for the
+  // first time, however soon after another, is shown at once.
+  if (self()->lastPushed == w->id &&
+      std::chrono::steady_clock::now() - self()->lastPush < kDisplayInterval) {
+    return;
+  }
   push(*self(), *w, false);
 }
 

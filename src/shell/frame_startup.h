@@ -12,9 +12,10 @@ class FrameFiles {
   FrameFiles& operator=(const FrameFiles&) = delete;
 
   void open();
-  // Reads the first number at or above "35146"; when it is still in the old five-digit form
-  // (a NUL in its sixth character) runs the conversion. Then closes this thread's instance of
-  // the file, keeping the frame's claim on it.
+  // Reads the first number at or above "35146", and the first of each range the conversion
+  // rewrites ("3", "521"); when one is still in the old five-digit form (a NUL in its sixth
+  // character) runs the conversion. A failed read is reported. Then closes this thread's
+  // instance of the file, keeping the frame's claim on it.
   void convertOldNumbers();
   void close();
 

@@ -1,7 +1,5 @@
 #include "shell/globals.h"
 
-#include <mutex>
-
 #include "runtime/locale/charset.h"
 
 namespace phonedir {
@@ -16,8 +14,9 @@ std::atomic<uint8_t> RUNNING_POISK{0};
 
 namespace {
 
-std::mutex savedMutex;
-SavedError saved;
+// Saving and reporting follow each other on one thread; a message that another thread shows
+// in between must not take this thread's error.
+thread_local SavedError saved;
 
 std::string cut254(const std::string& s) {
   return s.size() > 254 ? s.substr(0, 254) : s;
@@ -51,13 +50,11 @@ std::string makeSortCyrilic() {
 const std::string SORT_CYRILIC = makeSortCyrilic();
 
 void saveError(const SavedError& error) {
-  std::lock_guard lock(savedMutex);
   saved = {error.SAVEERRORCODE, cut254(error.SAVEERROR), error.SAVEFILEERRORCODE,
            cut254(error.SAVEFILEERROR)};
 }
 
 SavedError takeSavedError() {
-  std::lock_guard lock(savedMutex);
   SavedError out = std::move(saved);
   saved = SavedError{};
   return out;

@@ -30,7 +30,8 @@ extern std::atomic<uint8_t> RUNNING_PERSONAL;
 extern std::atomic<uint8_t> RUNNING_POISK;
 
 // The error saved before a rollback (which overwrites the current error), reported by the
-// next message and emptied by it. Texts are CP1251, at most 254 characters.
+// next message on the same thread and emptied by it. Kept per thread, so that a message shown
+// by another thread in between cannot take it. Texts are CP1251, at most 254 characters.
 struct SavedError {
   int32_t SAVEERRORCODE = 0;
   std::string SAVEERROR;

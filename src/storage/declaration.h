@@ -8,13 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/field.h"
+
 namespace storage {
 
-enum class FieldType {
-  kString,   // STRING(n): n CP1251 bytes, blank-padded, no terminator
-  kCString,  // CSTRING(n): at most n-1 bytes followed by NUL; bytes after the NUL are ignored
-  kLong,     // LONG: signed 32-bit integer, 4 bytes, host order
-};
+// STRING(n), CSTRING(n) and LONG, with their rules in runtime/field.h.
+using FieldType = runtime::FieldType;
 
 // An order of reading: a key's index in its declaration, or kFileOrder, the order in which
 // records were added (their record numbers).

@@ -50,6 +50,13 @@ int KeyedFile::finish(Error e) {
   return error_.code;
 }
 
+// A read that finds the keys out of date (a sort key that does not match its text, an index
+// gone) marks them so, for the next open to rebuild them.
+int KeyedFile::finishRead(Error e) {
+  if (e.code == kKeysInvalid && store_) store_->markKeysOutOfDate();
+  return finish(std::move(e));
+}
+
 int KeyedFile::finish(int code, std::string text) {
   return finish(Error{code, code == kDriverError ? kMisuse : 0, std::move(text)});
 }
@@ -85,24 +92,36 @@ void KeyedFile::pinCursor() {
   fromCurrent_ = false;
 }
 
+// Next to the current record the cursor goes on from the key the file stores for it, which is
+// where its index holds it: a key computed afresh from its text could lie elsewhere in a file
+// edited behind the driver's back, and a re-seek from there would skip records or meet them
+// again.
 Bound KeyedFile::boundFor(Direction dir) const {
   if (!fromCurrent_) return dir == Direction::kForward ? forward_ : backward_;
   Bound b;
   b.present = true;
   b.inclusive = false;
-  b.value = detail::keyOf(schema_, order_, currentImage_.data(), currentId_);
+  b.value = currentKey_;
   return b;
 }
 
 // Makes a record current; a read (not a write) also fills the buffer and takes up the watch.
-void KeyedFile::take(int64_t id, int64_t version, const char* image, bool isRead) {
+// `key` is the record's key in the current order as the file holds it.
+void KeyedFile::take(int64_t id, int64_t version, const char* image, bool isRead,
+                     detail::KeyValue key) {
   if (isRead) std::memcpy(buffer_, image, schema_.decl.recordSize);
   currentImage_.assign(image, schema_.decl.recordSize);
   currentId_ = id;
   currentVersion_ = version;
+  currentKey_ = std::move(key);
   hasCurrent_ = true;
   watched_ = isRead && watchArmed_;
   if (isRead) watchArmed_ = false;
+}
+
+// The key of a record just written in the current order: what the driver stored for it.
+detail::KeyValue KeyedFile::writtenKey(int64_t id) const {
+  return detail::keyOf(schema_, order_, buffer_, id);
 }
 
 // --- the file ---
@@ -110,12 +129,15 @@ void KeyedFile::take(int64_t id, int64_t version, const char* image, bool isRead
 int KeyedFile::open(int mode) {
   if (isOpen()) return finish(kAlreadyOpen, path_ + ": already open");
   if (!usable()) return error_.code;
-  if (mode != kShared && mode != kExclusive) {
+  if (mode != kShared && mode != kExclusive && mode != kReadOnly) {
     return finish(kDriverError, "open mode " + std::to_string(mode) + " is not supported");
   }
   if (!store_) store_ = detail::makeSqliteStore(schema_);
   store_->setBusyLimit(busyLimitMs_);
-  Error e = store_->open(path_, mode == kExclusive);
+  const detail::Access access = mode == kExclusive  ? detail::Access::kExclusive
+                                : mode == kReadOnly ? detail::Access::kReadOnly
+                                                    : detail::Access::kShared;
+  Error e = store_->open(path_, access);
   if (!e.ok()) return finish(std::move(e));
   mode_ = mode;
   order_ = kFileOrder;
@@ -192,18 +214,25 @@ Error KeyedFile::fetch(Direction dir) {
   return e;
 }
 
+// A record the fetch could not read stops it; the read that reaches that record fails, and
+// so does every read after it from the same place: nothing is skipped.
 int KeyedFile::read(Direction dir) {
   if (!ready()) return error_.code;
   if (aheadDir_ != dir) dropAhead();
-  if (aheadPos_ >= ahead_.size()) {
+  if (aheadPos_ >= ahead_.size() && ahead_.stop.ok()) {
     Error e = fetch(dir);
-    if (!e.ok()) return finish(std::move(e));
+    if (!e.ok()) return finishRead(std::move(e));
   }
   if (aheadPos_ >= ahead_.size()) {
+    if (!ahead_.stop.ok()) {
+      Error stop = std::move(ahead_.stop);
+      dropAhead();
+      return finishRead(std::move(stop));
+    }
     return finish(kNoRecord, dir == Direction::kForward ? "end of file" : "beginning of file");
   }
   const size_t i = aheadPos_++;
-  take(ahead_.ids[i], ahead_.versions[i], ahead_.image(i), true);
+  take(ahead_.ids[i], ahead_.versions[i], ahead_.image(i), true, std::move(ahead_.keys[i]));
   fromCurrent_ = true;
   return finish({});
 }
@@ -219,15 +248,16 @@ int KeyedFile::prev() {
 bool KeyedFile::eof() {
   if (!ready()) return true;
   if (aheadDir_ != Direction::kForward) dropAhead();
-  if (aheadPos_ >= ahead_.size()) {
+  if (aheadPos_ >= ahead_.size() && ahead_.stop.ok()) {
     Error e = fetch(Direction::kForward);
     if (!e.ok()) {
       finish(std::move(e));
       return true;
     }
   }
+  // A record follows even when it cannot be read; next() reports why.
   finish({});
-  return aheadPos_ >= ahead_.size();
+  return aheadPos_ >= ahead_.size() && ahead_.stop.ok();
 }
 
 int KeyedFile::get(int key) {
@@ -237,10 +267,10 @@ int KeyedFile::get(int key) {
   }
   detail::Row row;
   Error e = store_->readByKey(key, detail::keyOf(schema_, key, buffer_, 0), row);
-  if (!e.ok()) return finish(std::move(e));
+  if (!e.ok()) return finishRead(std::move(e));
   dropAhead();
   order_ = key;
-  take(row.id, row.version, row.image.data(), true);
+  take(row.id, row.version, row.image.data(), true, std::move(row.key));
   fromCurrent_ = true;
   return finish({});
 }
@@ -248,16 +278,17 @@ int KeyedFile::get(int key) {
 int KeyedFile::getByNumber(int64_t number) {
   if (!ready()) return error_.code;
   detail::Row row;
-  Error e = number > 0 ? store_->readById(number, row) : Error{kNoRecord, 0, "record number 0"};
+  Error e =
+      number > 0 ? store_->readById(number, order_, row) : Error{kNoRecord, 0, "record number 0"};
   if (!e.ok()) {
     if (e.code == kNoRecord) {
       pinCursor();
       hasCurrent_ = watched_ = false;
     }
-    return finish(std::move(e));
+    return finishRead(std::move(e));
   }
   dropAhead();
-  take(row.id, row.version, row.image.data(), true);
+  take(row.id, row.version, row.image.data(), true, std::move(row.key));
   fromCurrent_ = true;
   return finish({});
 }
@@ -283,11 +314,12 @@ int KeyedFile::reget(std::string_view token) {
   const auto t = detail::decodeToken(schema_, token);
   if (!t) return finish(kDriverError, "not a position of " + schema_.decl.name);
   detail::Row row;
-  Error e = t->value.id > 0 ? store_->readById(t->value.id, row) : Error{kNoRecord, 0, "no record"};
-  if (!e.ok()) return finish(std::move(e));
+  Error e = t->value.id > 0 ? store_->readById(t->value.id, t->order, row)
+                            : Error{kNoRecord, 0, "no record"};
+  if (!e.ok()) return finishRead(std::move(e));
   dropAhead();
   order_ = t->order;
-  take(row.id, row.version, row.image.data(), true);
+  take(row.id, row.version, row.image.data(), true, std::move(row.key));
   fromCurrent_ = true;
   return finish({});
 }
@@ -316,7 +348,7 @@ int KeyedFile::write(bool maintainKeys) {
   if (!e.ok()) return finish(std::move(e));
   pinCursor();
   dropAhead();
-  take(id, 1, static_cast<const char*>(buffer_), false);
+  take(id, 1, static_cast<const char*>(buffer_), false, writtenKey(id));
   return finish({});
 }
 
@@ -339,6 +371,7 @@ int KeyedFile::put() {
   dropAhead();
   currentVersion_ = version;
   currentImage_.assign(static_cast<const char*>(buffer_), schema_.decl.recordSize);
+  currentKey_ = writtenKey(currentId_);
   return finish({});
 }
 
@@ -379,7 +412,10 @@ int KeyedFile::stream() {
   if (!ready()) return error_.code;
   if (streaming_ || store_->inTransaction()) return finish({});
   Error e = store_->begin(busyLimitMs_);
-  if (e.ok()) streaming_ = true;
+  if (e.ok()) {
+    streaming_ = true;
+    saveCursor();
+  }
   return finish(std::move(e));
 }
 
@@ -387,7 +423,10 @@ int KeyedFile::flush() {
   if (!ready()) return error_.code;
   if (!streaming_) return finish({});
   Error e = store_->commit();
-  if (e.ok()) streaming_ = false;
+  if (e.ok()) {
+    streaming_ = false;
+    hasSaved_ = false;
+  }
   dropAhead();
   return finish(std::move(e));
 }
@@ -395,21 +434,52 @@ int KeyedFile::flush() {
 int KeyedFile::begin(int timeoutSeconds) {
   if (!ready()) return error_.code;
   const int ms = timeoutSeconds <= 0 ? 0 : timeoutSeconds * 1000;
-  return finish(store_->begin(ms));
+  Error e = store_->begin(ms);
+  if (e.ok()) saveCursor();
+  return finish(std::move(e));
+}
+
+// What a rollback puts back: the current record as the file holds it again, and where the
+// cursor stood, so that a rewrite or delete can be tried again as it was first tried.
+void KeyedFile::saveCursor() {
+  saved_ = Cursor{order_,     forward_,        backward_,     fromCurrent_, hasCurrent_,
+                  currentId_, currentVersion_, currentImage_, currentKey_,  watched_};
+  hasSaved_ = true;
+}
+
+void KeyedFile::restoreCursor() {
+  if (!hasSaved_) return;
+  order_ = saved_.order;
+  forward_ = std::move(saved_.forward);
+  backward_ = std::move(saved_.backward);
+  fromCurrent_ = saved_.fromCurrent;
+  hasCurrent_ = saved_.hasCurrent;
+  currentId_ = saved_.id;
+  currentVersion_ = saved_.version;
+  currentImage_ = std::move(saved_.image);
+  currentKey_ = std::move(saved_.key);
+  watched_ = saved_.watched;
+  hasSaved_ = false;
 }
 
 int KeyedFile::commit() {
   if (!ready()) return error_.code;
   Error e = store_->commit();
-  if (e.ok()) streaming_ = false;
+  if (e.ok()) {
+    streaming_ = false;
+    hasSaved_ = false;
+  }
   dropAhead();
   return finish(std::move(e));
 }
 
 int KeyedFile::rollback() {
   if (!ready()) return error_.code;
+  const bool undone = store_->inTransaction();
   Error e = store_->rollback();
   streaming_ = false;
+  if (undone) restoreCursor();
+  hasSaved_ = false;
   dropAhead();
   return finish(std::move(e));
 }

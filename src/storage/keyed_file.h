@@ -38,6 +38,28 @@
 //   record number. Keyed reads name their index (INDEXED BY), so a missing index is reported
 //   as code 46 rather than met with a full scan.
 //
+//   Nothing else: the file holds exactly these two tables (with SQLite's sqlite_sequence of
+//   the AUTOINCREMENT), these columns with these types and NOT NULL, and these indexes. Open
+//   checks all of it before it changes anything in the file, journal mode included: another
+//   table, a view, a trigger, another index, a column missing, added, renamed or retyped, a
+//   file in WAL mode or another program's database gives 47 and the file is left byte for
+//   byte as it was. An index of ours made otherwise than its key says gives 46. SQL
+//   statements never take a double-quoted name that is no column for a string.
+//
+// READING CHECKS
+//
+// A read never narrows or converts: a LONG column that holds anything but an integer of 32
+// bits, a text column that holds anything but bytes or text, a STRING longer than its width,
+// a CSTRING longer than n-1 bytes or with a NUL inside is a read error (90 with SQLite's code
+// 20, SQLITE_MISMATCH, and the record number in the text). A read in a key's order also checks
+// the record's stored sort keys against its text: a mismatch (a bit flipped, a cell edited
+// with the stock tool) gives 46, and the file's keys are marked out of date ('keys' =
+// 'invalid', unless it is open read only) so that its next open asks for the rebuild. Reads
+// go on from the key the file stores for the current record, and every row must come after
+// the one before it in the order read (else 90 with SQLite's code 11, SQLITE_CORRUPT: a
+// damaged file), so no read loops or skips a record. The read that meets a bad record fails,
+// and so does every read after it from the same place.
+//
 // Error codes (error.h): 0 success; 2 no such file (open never creates); 3 no such directory;
 // 5 access denied: no permission, or another station holds a lock (a file opened in mode
 // 0x12, a transaction that outlasted the wait limit); 33 no record: end of file, key value not
@@ -62,11 +84,17 @@
 // fails with 5 having changed nothing. SQLite does not queue waiting writers: behind a station
 // that writes back to back, a write may run out of time and must be tried again.
 //
+// Mode 0x40 reads only: the connection is read-only, every write fails with 5, and nothing in
+// the file is ever changed (a hot journal left by a crashed writer is not rolled back: the
+// open or read fails with 5 until a writer opens the file).
 // Mode 0x42 shares the file. Mode 0x12 takes SQLite's exclusive lock for as long as the file
 // is open: other stations' opens fail with 5 after a quarter of a second (an open never waits
 // longer: its caller retries, and may also meet 5 now and then while others commit), and
 // their calls on instances opened before fail with 5 once their wait limit has passed. The
 // mode is meant for rebuilding keys: an open in 0x12 succeeds even when keys are out of date.
+//
+// A transaction's rollback puts the instance back as it was at the begin: current record,
+// version and cursor, so a rewrite or delete whose commit failed can simply be tried again.
 //
 // A new file is made under a temporary name and linked into place when complete, so a crash
 // leaves no half-made file; replacing or removing an existing file happens under SQLite's
@@ -88,6 +116,7 @@ namespace storage {
 enum OpenMode : int {
   kShared = 0x42,     // read and write; others may read and write
   kExclusive = 0x12,  // read and write; no other station may open the file
+  kReadOnly = 0x40,   // read only; others may read and write; the file is never changed
 };
 
 // Used by one thread at a time; instances on different threads are separate stations even
@@ -115,8 +144,9 @@ class KeyedFile {
   int errorCode() const { return error_.code; }
 
   // --- the file ---
-  // Opens an existing file in kShared or kExclusive mode: 0, 2, 3, 5, 46 (kShared only), 47,
-  // 52, 90. A failed open leaves the instance closed.
+  // Opens an existing file in kShared, kExclusive or kReadOnly mode: 0, 2, 3, 5, 46 (not in
+  // kExclusive), 47, 52, 90. A failed open leaves the instance closed and the file as it was.
+  // In kReadOnly every write fails with 5.
   int open(int mode = kShared);
   // Closes the instance; an unflushed stream is committed first, an open transaction rolled
   // back.
@@ -180,8 +210,10 @@ class KeyedFile {
   int flush();
   // A transaction over this file: waits at most timeoutSeconds for other stations' writes.
   int begin(int timeoutSeconds);
-  int commit();    // 0 when none is active
-  int rollback();  // 0 when none is active
+  int commit();  // 0 when none is active
+  // 0 when none is active. Puts back the current record (with its version, so that a watched
+  // rewrite can be tried again) and the cursor as they were when the transaction began.
+  int rollback();
 
   // How long a call waits for another station's lock before failing with 5 (default 5000 ms).
   void setBusyLimit(int milliseconds);
@@ -192,9 +224,13 @@ class KeyedFile {
   Error shutDown();
   int finish(Error e);
   int finish(int code, std::string text);
+  int finishRead(Error e);
   bool usable();
   bool ready();
-  void take(int64_t id, int64_t version, const char* image, bool isRead);
+  void take(int64_t id, int64_t version, const char* image, bool isRead, detail::KeyValue key);
+  detail::KeyValue writtenKey(int64_t id) const;
+  void saveCursor();
+  void restoreCursor();
   void dropAhead();
   void pinCursor();
   detail::Bound boundFor(detail::Direction dir) const;
@@ -229,8 +265,25 @@ class KeyedFile {
   int64_t currentId_ = 0;
   int64_t currentVersion_ = 0;
   std::string currentImage_;
-  bool watchArmed_ = false;  // the next read is watched
-  bool watched_ = false;     // the current record was read under watch
+  detail::KeyValue currentKey_;  // its key in order_ as the file stores it
+  bool watchArmed_ = false;      // the next read is watched
+  bool watched_ = false;         // the current record was read under watch
+
+  // The cursor and current record as they were when the transaction or stream began.
+  struct Cursor {
+    int order = kFileOrder;
+    detail::Bound forward;
+    detail::Bound backward;
+    bool fromCurrent = false;
+    bool hasCurrent = false;
+    int64_t id = 0;
+    int64_t version = 0;
+    std::string image;
+    detail::KeyValue key;
+    bool watched = false;
+  };
+  Cursor saved_;
+  bool hasSaved_ = false;
 };
 
 }  // namespace storage

@@ -1,6 +1,6 @@
 #pragma once
-// Reading and writing the fields of a record buffer by their declaration, with the padding
-// rules of each field type. The driver stores what these read; callers use them to fill or
+// Reading and writing the fields of a record buffer by their declaration, with the rules of
+// each field type (runtime/field.h). The driver stores what these read; callers use them to fill or
 // clear buffers generically.
 
 #include <cstdint>
@@ -17,8 +17,9 @@ std::string_view storedText(const Field& field, const void* record);
 int32_t longValue(const Field& field, const void* record);
 
 // Puts text into a text field: a STRING is cut to n bytes or padded with blanks, a CSTRING is
-// cut to n-1 bytes and NUL-filled after the text. Does nothing for a LONG.
-void setText(const Field& field, void* record, std::string_view text);
+// cut to n-1 bytes and NUL-filled after the text. True when the text fitted whole; does
+// nothing (false) for a LONG.
+bool setText(const Field& field, void* record, std::string_view text);
 
 void setLong(const Field& field, void* record, int32_t value);
 

@@ -1,6 +1,7 @@
 // The SQLite store's reads and writes of records: keyset seeks in key order, reads by number
 // and by key, inserts, checked rewrites, deletes and the key rebuild.
 
+#include <cstdint>
 #include <cstring>
 #include <functional>
 
@@ -40,20 +41,131 @@ void SqliteStore::bindRecord(sqlite3_stmt* stmt, const void* image) {
   }
 }
 
-void SqliteStore::readImage(sqlite3_stmt* stmt, char* image) const {
+namespace {
+
+Error badValue(int64_t id, const Field& field, const std::string& what) {
+  return makeError(kDriverError, SQLITE_MISMATCH,
+                   "record " + std::to_string(id) + ": " + field.name + " holds " + what);
+}
+
+const char* typeName(int type) {
+  switch (type) {
+    case SQLITE_INTEGER:
+      return "a number";
+    case SQLITE_FLOAT:
+      return "a real number";
+    case SQLITE_TEXT:
+      return "text";
+    case SQLITE_BLOB:
+      return "bytes";
+    default:
+      return "NULL";
+  }
+}
+
+// <0, 0 or >0 as key a comes before, with or after b: the components, then (withId) the
+// record number. Sort keys compare as bytes, as the indexes order them.
+int compareKeys(const KeyValue& a, const KeyValue& b, bool withId) {
+  for (size_t i = 0; i < a.parts.size() && i < b.parts.size(); ++i) {
+    const KeyPart& x = a.parts[i];
+    const KeyPart& y = b.parts[i];
+    const int c = x.text ? x.bytes.compare(y.bytes)
+                         : (x.number < y.number ? -1 : (x.number > y.number ? 1 : 0));
+    if (c != 0) return c;
+  }
+  if (!withId || a.id == b.id) return 0;
+  return a.id < b.id ? -1 : 1;
+}
+
+// Whether a row a seek returned lies where the seek asked for it, after the row before it:
+// a damaged file can give rows out of order, which a cursor would read again and again.
+bool inOrder(sql::Seek kind, bool forward, bool inclusive, const KeyValue& bound,
+             const KeyValue* previous, const KeyValue& key) {
+  auto ahead = [forward](int c) { return forward ? c > 0 : c < 0; };
+  if (previous && !ahead(compareKeys(key, *previous, true))) return false;
+  switch (kind) {
+    case sql::Seek::kAll:
+      return true;
+    case sql::Seek::kTies: {
+      if (compareKeys(key, bound, false) != 0) return false;
+      const int c = compareKeys(key, bound, true);
+      return ahead(c) || (inclusive && c == 0);
+    }
+    case sql::Seek::kBeyond:
+      return ahead(compareKeys(key, bound, false));
+    case sql::Seek::kFrom:
+      return compareKeys(key, bound, false) == 0 || ahead(compareKeys(key, bound, false));
+  }
+  return false;
+}
+
+}  // namespace
+
+// Fills `image` from a row of recordColumns() and gives the row's key in `order` as the file
+// stores it. A value is never narrowed or converted to fit its field: one that does not fit
+// is an error. In a key's order a sort key that is not the key of the record's text is the
+// mark of a file edited behind the driver's back, whose keys must be rebuilt.
+Error SqliteStore::readRow(sqlite3_stmt* stmt, int order, char* image, KeyValue& key) {
+  const int64_t id = sqlite3_column_int64(stmt, 0);
   std::memset(image, 0, schema_.decl.recordSize);
   int col = 2;
   for (const Field& f : schema_.decl.fields) {
+    const int type = sqlite3_column_type(stmt, col);
     if (f.type == FieldType::kLong) {
-      setLong(f, image, static_cast<int32_t>(sqlite3_column_int64(stmt, col)));
+      if (type != SQLITE_INTEGER) return badValue(id, f, typeName(type));
+      const int64_t v = sqlite3_column_int64(stmt, col);
+      if (v < INT32_MIN || v > INT32_MAX)
+        return badValue(id, f, "the number " + std::to_string(v) + ", beyond 32 bits");
+      setLong(f, image, static_cast<int32_t>(v));
     } else {
+      if (type != SQLITE_BLOB && type != SQLITE_TEXT) return badValue(id, f, typeName(type));
       const void* p = sqlite3_column_blob(stmt, col);
-      const int n = sqlite3_column_bytes(stmt, col);
-      setText(f, image,
-              std::string_view(static_cast<const char*>(p), p ? static_cast<size_t>(n) : 0));
+      const size_t n = p ? static_cast<size_t>(sqlite3_column_bytes(stmt, col)) : 0;
+      const std::string_view text(static_cast<const char*>(p), n);
+      if (f.type == FieldType::kCString && text.find('\0') != std::string_view::npos)
+        return badValue(id, f, "a NUL inside its text");
+      if (!setText(f, image, text)) {
+        return badValue(id, f,
+                        std::to_string(n) + " bytes, room for " +
+                            std::to_string(runtime::textRoom(f.type, f.width)));
+      }
     }
     ++col;
   }
+  key.id = id;
+  key.parts.clear();
+  if (order == kFileOrder) return {};
+  for (int f : schema_.keyFields[order]) {
+    const Field& field = schema_.decl.fields[f];
+    KeyPart part;
+    if (field.type == FieldType::kLong) {
+      part.number = longValue(field, image);
+    } else {
+      part.text = true;
+      const int c = sortColumn_[f];
+      const void* p = sqlite3_column_blob(stmt, c);
+      part.bytes.assign(static_cast<const char*>(p),
+                        p ? static_cast<size_t>(sqlite3_column_bytes(stmt, c)) : 0);
+      if (sqlite3_column_type(stmt, c) != SQLITE_BLOB ||
+          part.bytes != runtime::sortKey(storedText(field, image))) {
+        return makeError(kKeysInvalid, 0,
+                         "record " + std::to_string(id) + ": the sort key of " + field.name +
+                             " does not match its text");
+      }
+    }
+    key.parts.push_back(std::move(part));
+  }
+  return {};
+}
+
+// Done when it can be done at once: the read that found the fault reports it whatever
+// happens here.
+void SqliteStore::markKeysOutOfDate() {
+  if (readOnly_ || !db_) return;
+  const int wait = waitMs_;
+  waitMs_ = kOpenBusyMs;
+  run("UPDATE meta SET value = 'invalid' WHERE name = 'keys'");
+  waitMs_ = wait;
 }
 
 Error SqliteStore::scan(int order, Direction dir, const Bound& from, size_t limit, Batch& out) {
@@ -84,6 +196,7 @@ Error SqliteStore::scan(int order, Direction dir, const Bound& from, size_t limi
 
 Error SqliteStore::seek(int order, Direction dir, sql::Seek kind, bool inclusive,
                         const KeyValue& value, size_t limit, Batch& out) {
+  if (!out.stop.ok()) return {};
   Slot& slot = scanSlot(order, dir, kind, inclusive);
   sqlite3_stmt* stmt = nullptr;
   Error e = prepared(slot, stmt);
@@ -96,12 +209,27 @@ Error SqliteStore::seek(int order, Direction dir, sql::Seek kind, bool inclusive
   if (kind == sql::Seek::kTies) sqlite3_bind_int64(stmt, index++, value.id);
   sqlite3_bind_int64(stmt, index, static_cast<int64_t>(limit));
   int rc;
+  KeyValue key;
+  const size_t first = out.keys.size();
   while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    out.ids.push_back(sqlite3_column_int64(stmt, 0));
-    out.versions.push_back(sqlite3_column_int64(stmt, 1));
     const size_t at = out.images.size();
     out.images.resize(at + schema_.decl.recordSize);
-    readImage(stmt, out.images.data() + at);
+    Error bad = readRow(stmt, order, out.images.data() + at, key);
+    const KeyValue* previous = out.keys.size() > first ? &out.keys.back() : nullptr;
+    if (bad.ok() && !inOrder(kind, dir == Direction::kForward, inclusive, value, previous, key)) {
+      bad = makeError(
+          kDriverError, SQLITE_CORRUPT,
+          "the file is damaged: record " + std::to_string(key.id) + " is out of its key's order");
+    }
+    if (!bad.ok()) {
+      out.images.resize(at);
+      out.stop = std::move(bad);
+      rc = SQLITE_DONE;
+      break;
+    }
+    out.ids.push_back(key.id);
+    out.versions.push_back(sqlite3_column_int64(stmt, 1));
+    out.keys.push_back(std::move(key));
   }
   if (rc != SQLITE_DONE) {
     e = fail(rc);
@@ -110,26 +238,26 @@ Error SqliteStore::seek(int order, Direction dir, sql::Seek kind, bool inclusive
   return e;
 }
 
-Error SqliteStore::readOne(sqlite3_stmt* stmt, Row& out) {
+Error SqliteStore::readOne(sqlite3_stmt* stmt, int order, Row& out) {
   const int rc = sqlite3_step(stmt);
   if (rc == SQLITE_ROW) {
-    out.id = sqlite3_column_int64(stmt, 0);
     out.version = sqlite3_column_int64(stmt, 1);
     out.image.resize(schema_.decl.recordSize);
-    readImage(stmt, out.image.data());
-    return {};
+    Error e = readRow(stmt, order, out.image.data(), out.key);
+    out.id = out.key.id;
+    return e;
   }
   if (rc == SQLITE_DONE) return makeError(kNoRecord, 0, "no such record");
   return fail(rc);
 }
 
-Error SqliteStore::readById(int64_t id, Row& out) {
+Error SqliteStore::readById(int64_t id, int order, Row& out) {
   sqlite3_stmt* stmt = nullptr;
   Error e = prepared(byId_, stmt);
   if (!e.ok()) return e;
   Stepping guard(byId_);
   sqlite3_bind_int64(stmt, 1, id);
-  return readOne(stmt, out);
+  return readOne(stmt, order, out);
 }
 
 Error SqliteStore::readByKey(int key, const KeyValue& value, Row& out) {
@@ -140,7 +268,7 @@ Error SqliteStore::readByKey(int key, const KeyValue& value, Row& out) {
   Stepping guard(slot);
   for (size_t i = 0; i < value.parts.size(); ++i)
     bindPart(stmt, static_cast<int>(i) + 1, value.parts[i]);
-  e = readOne(stmt, out);
+  e = readOne(stmt, key, out);
   guard.discardIf(e);
   return e;
 }

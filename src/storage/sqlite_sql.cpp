@@ -8,11 +8,7 @@ std::string column(const Schema& schema, int field) {
   return quote(f.type == FieldType::kLong ? f.name : f.name + "_SORT");
 }
 
-std::string fieldColumns(const Schema& schema) {
-  std::string s;
-  for (const Field& f : schema.decl.fields) s += ", " + quote(f.name);
-  return s;
-}
+}  // namespace
 
 std::vector<int> sortedFields(const Schema& schema) {
   std::vector<int> out;
@@ -22,7 +18,25 @@ std::vector<int> sortedFields(const Schema& schema) {
   return out;
 }
 
-}  // namespace
+std::string recordColumns(const Schema& schema) {
+  std::string s = "id, ver";
+  for (const Field& f : schema.decl.fields) s += ", " + quote(f.name);
+  for (int f : sortedFields(schema)) s += ", " + quote(schema.decl.fields[f].name + "_SORT");
+  return s;
+}
+
+std::vector<ColumnDef> recordsTableColumns(const Schema& schema) {
+  std::vector<ColumnDef> out = {{"id", "INTEGER", false, true}, {"ver", "INTEGER", true, false}};
+  for (const Field& f : schema.decl.fields)
+    out.push_back({f.name, f.type == FieldType::kLong ? "INTEGER" : "BLOB", true, false});
+  for (int f : sortedFields(schema))
+    out.push_back({schema.decl.fields[f].name + "_SORT", "BLOB", true, false});
+  return out;
+}
+
+std::vector<ColumnDef> metaTableColumns() {
+  return {{"name", "TEXT", false, true}, {"value", "TEXT", true, false}};
+}
 
 std::string quote(const std::string& identifier) {
   return "\"" + identifier + "\"";
@@ -35,13 +49,9 @@ std::string indexName(const Schema& schema, int key) {
 std::vector<std::string> createTables(const Schema& schema) {
   std::string records =
       "CREATE TABLE records(id INTEGER PRIMARY KEY AUTOINCREMENT, ver INTEGER NOT NULL";
-  for (const Field& f : schema.decl.fields) {
-    records +=
-        ", " + quote(f.name) + (f.type == FieldType::kLong ? " INTEGER" : " BLOB") + " NOT NULL";
-  }
-  for (int f : sortedFields(schema)) {
-    records += ", " + quote(schema.decl.fields[f].name + "_SORT") + " BLOB NOT NULL";
-  }
+  const std::vector<ColumnDef> columns = recordsTableColumns(schema);
+  for (size_t i = 2; i < columns.size(); ++i)
+    records += ", " + quote(columns[i].name) + " " + columns[i].type + " NOT NULL";
   records += ")";
   return {"CREATE TABLE meta(name TEXT PRIMARY KEY, value TEXT NOT NULL)", records};
 }
@@ -59,7 +69,7 @@ std::string dropIndex(const Schema& schema, int key) {
 
 std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, bool inclusive) {
   const bool fwd = dir == Direction::kForward;
-  std::string s = "SELECT id, ver" + fieldColumns(schema) + " FROM records";
+  std::string s = "SELECT " + recordColumns(schema) + " FROM records";
   std::vector<std::string> cols;
   if (order != kFileOrder) {
     s += " INDEXED BY " + indexName(schema, order);
@@ -93,7 +103,7 @@ std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, 
 }
 
 std::string selectByKey(const Schema& schema, int key) {
-  std::string s = "SELECT id, ver" + fieldColumns(schema) + " FROM records INDEXED BY " +
+  std::string s = "SELECT " + recordColumns(schema) + " FROM records INDEXED BY " +
                   indexName(schema, key) + " WHERE ";
   std::string order;
   const std::vector<int>& fields = schema.keyFields[key];
@@ -105,7 +115,7 @@ std::string selectByKey(const Schema& schema, int key) {
 }
 
 std::string selectById(const Schema& schema) {
-  return "SELECT id, ver" + fieldColumns(schema) + " FROM records WHERE id = ?";
+  return "SELECT " + recordColumns(schema) + " FROM records WHERE id = ?";
 }
 
 std::string insertRecord(const Schema& schema) {

@@ -16,6 +16,22 @@ inline constexpr const char* kFormatVersion = "1";
 std::string quote(const std::string& identifier);
 std::string indexName(const Schema& schema, int key);
 
+// The fields that carry a sort key, in declaration order.
+std::vector<int> sortedFields(const Schema& schema);
+
+// The columns every read selects, in this order: id, ver, each field, each sort key.
+std::string recordColumns(const Schema& schema);
+
+// A table's columns as the file must have them (what PRAGMA table_xinfo reports).
+struct ColumnDef {
+  std::string name;
+  std::string type;
+  bool notNull = false;
+  bool primaryKey = false;
+};
+std::vector<ColumnDef> recordsTableColumns(const Schema& schema);
+std::vector<ColumnDef> metaTableColumns();
+
 // CREATE statements for a new file: the metadata table and the records table (no indexes).
 std::vector<std::string> createTables(const Schema& schema);
 std::string createIndex(const Schema& schema, int key);

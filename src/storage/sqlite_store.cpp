@@ -1,16 +1,46 @@
 #include "storage/sqlite_store.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <map>
 #include <set>
 #include <thread>
 
 namespace storage::detail {
 
+namespace {
+
+// A database in WAL mode says so in bytes 18 and 19 of its header. It is told apart before
+// SQLite opens it: a connection to it would make its shared-memory file and write its log
+// back into it.
+Error refuseWalFile(const std::string& path) {
+  unsigned char header[100] = {};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errnoError(errno, path);
+  const ssize_t n = ::read(fd, header, sizeof header);
+  ::close(fd);
+  if (n < static_cast<ssize_t>(sizeof header)) return {};
+  if (std::memcmp(header, "SQLite format 3", 16) != 0) return {};
+  if (header[18] == 2 || header[19] == 2)
+    return makeError(kLayoutMismatch, 0, path + ": a database in WAL mode");
+  return {};
+}
+
+std::string columnText(sqlite3_stmt* stmt, int col) {
+  const unsigned char* t = sqlite3_column_text(stmt, col);
+  return t ? reinterpret_cast<const char*>(t) : "";
+}
+
+}  // namespace
+
 SqliteStore::SqliteStore(const Schema& schema) : schema_(schema) {
+  sortColumn_.assign(schema_.decl.fields.size(), -1);
+  int column = 2 + static_cast<int>(schema_.decl.fields.size());
+  for (int f : sql::sortedFields(schema_)) sortColumn_[f] = column++;
   const size_t orders = schema_.keyFields.size() + 1;
   scanSlots_.resize(orders * 2 * 4 * 2);
   keySlots_.resize(schema_.keyFields.size());
@@ -63,6 +93,9 @@ Error SqliteStore::connect(const std::string& path, int flags, int busyMs) {
     return e;
   }
   sqlite3_extended_result_codes(db_, 1);
+  // A double-quoted name that is no column must be an error, never the text of the name.
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, static_cast<int*>(nullptr));
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, static_cast<int*>(nullptr));
   waitMs_ = busyMs;
   sqlite3_busy_handler(db_, &SqliteStore::onBusy, this);
   return {};
@@ -94,6 +127,7 @@ void SqliteStore::disconnect() {
   if (db_) sqlite3_close(db_);
   db_ = nullptr;
   keysDroppedInTx_ = false;
+  readOnly_ = false;
 }
 
 Error SqliteStore::run(const std::string& sql, std::string* firstValue) {
@@ -139,60 +173,56 @@ Error SqliteStore::pragma(const std::string& set, const std::string& query,
   return {};
 }
 
-Error SqliteStore::open(const std::string& path, bool exclusive) {
+// Nothing in the file is changed before it is known to be ours: the layout is checked first,
+// and only then is the journal mode set (which, for a file of ours, is what it was already).
+Error SqliteStore::open(const std::string& path, Access access) {
   if (db_) return misuse("file already connected");
   Error e = checkPath(path, true);
+  if (e.ok()) e = refuseWalFile(path);
   if (!e.ok()) return e;
-  e = connect(path, SQLITE_OPEN_READWRITE, kOpenBusyMs);
+  const bool exclusive = access == Access::kExclusive;
+  const bool readOnly = access == Access::kReadOnly;
+  e = connect(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, kOpenBusyMs);
   if (!e.ok()) return e;
+  readOnly_ = readOnly;
   auto failed = [&](Error err) {
     disconnect();
     return err;
   };
-  if (sqlite3_db_readonly(db_, "main") == 1) {
+  if (!readOnly && sqlite3_db_readonly(db_, "main") == 1) {
     return failed(makeError(kAccessDenied, SQLITE_READONLY, path + ": read-only"));
   }
-  e = pragma("PRAGMA journal_mode=DELETE", "", "delete");
+  e = pragma("PRAGMA trusted_schema=OFF", "PRAGMA trusted_schema", "0");
   if (!e.ok()) return failed(e);
   if (exclusive) {
     e = pragma("PRAGMA locking_mode=EXCLUSIVE", "", "exclusive");
     if (e.ok()) e = run("BEGIN EXCLUSIVE");
-    if (!e.ok()) return failed(e);
+  } else {
+    e = run("BEGIN");  // one snapshot for all the checks
   }
+  if (!e.ok()) return failed(e);
   e = checkMeta(exclusive);
   // In the exclusive locking mode the lock taken by BEGIN EXCLUSIVE outlives the commit: it is
   // what keeps every other station out until the file is closed.
-  if (exclusive) {
-    Error c = run(e.ok() ? "COMMIT" : "ROLLBACK");
-    if (e.ok()) e = c;
-  }
-  if (e.ok()) e = pragma("PRAGMA synchronous=FULL", "PRAGMA synchronous", "2");
+  Error c = run(e.ok() ? "COMMIT" : "ROLLBACK");
+  if (e.ok()) e = c;
+  if (e.ok() && !readOnly) e = pragma("PRAGMA journal_mode=DELETE", "", "delete");
+  if (e.ok() && !readOnly) e = pragma("PRAGMA synchronous=FULL", "PRAGMA synchronous", "2");
   if (e.ok()) e = pragma(kCachePragma, "PRAGMA cache_size", kCacheValue);
-  if (e.ok()) e = pragma("PRAGMA trusted_schema=OFF", "PRAGMA trusted_schema", "0");
   if (!e.ok()) return failed(e);
   waitMs_ = busyMs_;
   return {};
 }
 
 Error SqliteStore::checkMeta(bool exclusive) {
+  Error e = checkObjects();
+  if (!e.ok()) return e;
   sqlite3_stmt* stmt = nullptr;
   int rc = sqlite3_prepare_v2(db_, "SELECT name, value FROM meta", -1, &stmt, nullptr);
-  if (rc != SQLITE_OK) {
-    Error e = fail(rc);
-    if (e.code == kDriverError && e.driverText.rfind("no such table", 0) == 0) {
-      e.code = kLayoutMismatch;
-    }
-    return e;
-  }
+  if (rc != SQLITE_OK) return fail(rc);
   std::map<std::string, std::string> meta;
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    auto text = [&](int col) {
-      const unsigned char* t = sqlite3_column_text(stmt, col);
-      return std::string(t ? reinterpret_cast<const char*>(t) : "");
-    };
-    meta[text(0)] = text(1);
-  }
-  Error e = rc == SQLITE_DONE ? Error{} : fail(rc);
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) meta[columnText(stmt, 0)] = columnText(stmt, 1);
+  e = rc == SQLITE_DONE ? Error{} : fail(rc);
   sqlite3_finalize(stmt);
   if (!e.ok()) return e;
   if (meta["format"] != sql::kFormatVersion) {
@@ -206,26 +236,93 @@ Error SqliteStore::checkMeta(bool exclusive) {
   if (meta["keys"] != "valid") return makeError(kKeysInvalid, 0, "keys marked out of date");
   if (meta["collation"] != collationStamp())
     return makeError(kKeysInvalid, 0, "keys made under another collation");
-  std::set<std::string> indexes;
+  std::map<std::string, std::string> indexes;
   e = indexNames(indexes);
   if (!e.ok()) return e;
-  for (const Key& k : schema_.decl.keys) {
-    if (!indexes.count("key_" + k.name)) {
-      return makeError(kKeysInvalid, 0, "index key_" + k.name + " is missing");
-    }
+  for (size_t k = 0; k < schema_.keyFields.size(); ++k) {
+    const std::string name = "key_" + schema_.decl.keys[k].name;
+    const auto it = indexes.find(name);
+    if (it == indexes.end()) return makeError(kKeysInvalid, 0, "index " + name + " is missing");
+    if (it->second != sql::createIndex(schema_, static_cast<int>(k)))
+      return makeError(kKeysInvalid, 0, "index " + name + " is not made as its key says");
   }
   return {};
 }
 
-Error SqliteStore::indexNames(std::set<std::string>& names) {
+// The file holds our two tables, SQLite's record-number table and our indexes, nothing else:
+// no other table, view or trigger, and no index of another name.
+Error SqliteStore::checkObjects() {
+  sqlite3_stmt* stmt = nullptr;
+  int rc =
+      sqlite3_prepare_v2(db_, "SELECT type, name, tbl_name FROM sqlite_schema", -1, &stmt, nullptr);
+  if (rc != SQLITE_OK) return fail(rc);
+  std::set<std::string> keyIndexes;
+  for (const Key& k : schema_.decl.keys) keyIndexes.insert("key_" + k.name);
+  std::set<std::string> tables;
+  std::string stranger;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    const std::string type = columnText(stmt, 0);
+    const std::string name = columnText(stmt, 1);
+    const std::string table = columnText(stmt, 2);
+    bool ours = false;
+    if (type == "table") {
+      ours = name == "meta" || name == "records" || name == "sqlite_sequence";
+      if (ours) tables.insert(name);
+    } else if (type == "index") {
+      ours = (table == "meta" && name == "sqlite_autoindex_meta_1") ||
+             (table == "records" && keyIndexes.count(name));
+    }
+    if (!ours && stranger.empty()) stranger = type + " " + name;
+  }
+  Error e = rc == SQLITE_DONE ? Error{} : fail(rc);
+  sqlite3_finalize(stmt);
+  if (!e.ok()) return e;
+  if (!stranger.empty()) return makeError(kLayoutMismatch, 0, "the file holds " + stranger);
+  if (tables.size() != 3) return makeError(kLayoutMismatch, 0, "not a data file of this program");
+  e = checkColumns("meta", sql::metaTableColumns());
+  if (e.ok()) e = checkColumns("records", sql::recordsTableColumns(schema_));
+  return e;
+}
+
+Error SqliteStore::checkColumns(const std::string& table,
+                                const std::vector<sql::ColumnDef>& expected) {
+  sqlite3_stmt* stmt = nullptr;
+  const std::string query =
+      "SELECT name, type, \"notnull\", dflt_value IS NULL, pk, hidden FROM pragma_table_xinfo('" +
+      table + "')";
+  int rc = sqlite3_prepare_v2(db_, query.c_str(), -1, &stmt, nullptr);
+  if (rc != SQLITE_OK) return fail(rc);
+  std::string wrong;
+  size_t i = 0;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    const std::string name = columnText(stmt, 0);
+    if (!wrong.empty()) continue;
+    if (i >= expected.size()) {
+      wrong = "an extra column " + name;
+      continue;
+    }
+    const sql::ColumnDef& want = expected[i++];
+    const bool same =
+        name == want.name && sqlite3_stricmp(columnText(stmt, 1).c_str(), want.type.c_str()) == 0 &&
+        (sqlite3_column_int(stmt, 2) != 0) == want.notNull && sqlite3_column_int(stmt, 3) != 0 &&
+        (sqlite3_column_int(stmt, 4) != 0) == want.primaryKey && sqlite3_column_int(stmt, 5) == 0;
+    if (!same) wrong = "column " + name + " where " + want.name + " " + want.type + " belongs";
+  }
+  Error e = rc == SQLITE_DONE ? Error{} : fail(rc);
+  sqlite3_finalize(stmt);
+  if (!e.ok()) return e;
+  if (wrong.empty() && i < expected.size()) wrong = "no column " + expected[i].name;
+  if (!wrong.empty()) return makeError(kLayoutMismatch, 0, "table " + table + ": " + wrong);
+  return {};
+}
+
+Error SqliteStore::indexNames(std::map<std::string, std::string>& names) {
   sqlite3_stmt* stmt = nullptr;
   int rc = sqlite3_prepare_v2(
-      db_, "SELECT name FROM sqlite_schema WHERE type = 'index' AND tbl_name = 'records'", -1,
+      db_, "SELECT name, sql FROM sqlite_schema WHERE type = 'index' AND tbl_name = 'records'", -1,
       &stmt, nullptr);
   if (rc != SQLITE_OK) return fail(rc);
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    names.insert(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-  }
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) names[columnText(stmt, 0)] = columnText(stmt, 1);
   Error e = rc == SQLITE_DONE ? Error{} : fail(rc);
   sqlite3_finalize(stmt);
   return e;

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,18 +22,19 @@ class SqliteStore final : public Store {
   explicit SqliteStore(const Schema& schema);
   ~SqliteStore() override { close(); }
 
-  Error open(const std::string& path, bool exclusive) override;
+  Error open(const std::string& path, Access access) override;
   void close() override;
   Error create(const std::string& path) override;
   Error remove(const std::string& path) override;
   Error scan(int order, Direction dir, const Bound& from, size_t limit, Batch& out) override;
-  Error readById(int64_t id, Row& out) override;
+  Error readById(int64_t id, int order, Row& out) override;
   Error readByKey(int key, const KeyValue& value, Row& out) override;
   Error insert(const void* image, bool maintainKeys, int64_t& id) override;
   Error update(int64_t id, const void* image, const int64_t* expected, int64_t& version) override;
   Error erase(int64_t id) override;
   Error count(int64_t& n) override;
   Error buildKeys(const std::function<bool()>& stop) override;
+  void markKeysOutOfDate() override;
   Error begin(int timeoutMs) override;
   Error commit() override;
   Error rollback() override;
@@ -44,13 +46,15 @@ class SqliteStore final : public Store {
   Error fail(int rc) { return sqliteError(db_, rc); }
   Error seek(int order, Direction dir, sql::Seek kind, bool inclusive, const KeyValue& value,
              size_t limit, Batch& out);
-  Error indexNames(std::set<std::string>& names);
+  Error indexNames(std::map<std::string, std::string>& names);
   Error connect(const std::string& path, int flags, int busyMs);
   void disconnect();
   Error run(const std::string& sql, std::string* firstValue = nullptr);
   Error runCached(Slot& slot);
   Error pragma(const std::string& set, const std::string& query, const std::string& expect);
   Error checkMeta(bool exclusive);
+  Error checkObjects();
+  Error checkColumns(const std::string& table, const std::vector<sql::ColumnDef>& expected);
   Error makeTables();
   Error markKeysInvalid();
   Error remakeSortKeys();
@@ -59,8 +63,8 @@ class SqliteStore final : public Store {
   Slot& scanSlot(int order, Direction dir, sql::Seek kind, bool inclusive);
   void bindPart(sqlite3_stmt* stmt, int index, const KeyPart& part);
   void bindRecord(sqlite3_stmt* stmt, const void* image);
-  void readImage(sqlite3_stmt* stmt, char* image) const;
-  Error readOne(sqlite3_stmt* stmt, Row& out);
+  Error readRow(sqlite3_stmt* stmt, int order, char* image, KeyValue& key);
+  Error readOne(sqlite3_stmt* stmt, int order, Row& out);
   Error replaceContents(const std::string& path, bool& notDatabase);
   Error createFresh(const std::string& path);
 
@@ -71,6 +75,8 @@ class SqliteStore final : public Store {
   int waitMs_ = kDefaultBusyMs;  // the wait now in force
   std::chrono::steady_clock::time_point busySince_;
   bool keysDroppedInTx_ = false;
+  bool readOnly_ = false;
+  std::vector<int> sortColumn_;  // per field, the result column of its sort key; -1 if none
   int busyMs_ = kDefaultBusyMs;
   std::vector<Slot> scanSlots_;
   std::vector<Slot> keySlots_;

@@ -15,27 +15,42 @@
 
 namespace storage::detail {
 
-// One record as read: its number, its version counter and its buffer image.
+// One record as read: its number, its version counter, its buffer image, and its key in the
+// order it was read in as the file stores it (the value its index orders it by).
 struct Row {
   int64_t id = 0;
   int64_t version = 0;
   std::string image;
+  KeyValue key;
 };
 
-// Rows read in one go, kept flat: the images lie one after another in `images`.
+// Rows read in one go, kept flat: the images lie one after another in `images`. A scan that
+// meets a record it cannot read stops before it and leaves the reason in `stop`, for the read
+// that reaches that record.
 struct Batch {
   size_t recordSize = 0;
   std::vector<int64_t> ids;
   std::vector<int64_t> versions;
+  std::vector<KeyValue> keys;
   std::string images;
+  Error stop;
 
   size_t size() const { return ids.size(); }
   const char* image(size_t i) const { return images.data() + i * recordSize; }
   void clear() {
     ids.clear();
     versions.clear();
+    keys.clear();
     images.clear();
+    stop = {};
   }
+};
+
+// How a connection uses its file.
+enum class Access {
+  kShared,     // read and write; others may read and write
+  kExclusive,  // read and write; others are shut out (for rebuilding keys)
+  kReadOnly,   // read only; others may read and write; nothing in the file is ever changed
 };
 
 enum class Direction { kForward, kBackward };
@@ -55,18 +70,22 @@ class Store {
   virtual ~Store() = default;
 
   // Connects to an existing file and checks its format, layout and keys (codes 2, 3, 5, 46,
-  // 47, 90). In the exclusive mode keys that are out of date are no error: that mode is for
-  // rebuilding them. On failure nothing stays connected.
-  virtual Error open(const std::string& path, bool exclusive) = 0;
+  // 47, 90) before it changes anything in it. In the exclusive mode keys that are out of date
+  // are no error: that mode is for rebuilding them. On failure nothing stays connected.
+  virtual Error open(const std::string& path, Access access) = 0;
   virtual void close() = 0;
 
   // File-level operations on a path, without a connection of this store.
   virtual Error create(const std::string& path) = 0;
   virtual Error remove(const std::string& path) = 0;
 
-  // Up to `limit` rows next to `from` in an order and direction, appended to `out`.
+  // Up to `limit` rows next to `from` in an order and direction, appended to `out`. Reads
+  // check each record: a value its field cannot hold is an error (kDriverError), so is a row
+  // out of its order (a damaged file), and so is, in a key's order, a stored key that does not
+  // match the record's text (kKeysInvalid).
   virtual Error scan(int order, Direction dir, const Bound& from, size_t limit, Batch& out) = 0;
-  virtual Error readById(int64_t id, Row& out) = 0;  // kNoRecord when absent
+  // Record `id`, with its key in `order`; kNoRecord when absent.
+  virtual Error readById(int64_t id, int order, Row& out) = 0;
   // The first record in a key's order whose key equals `value` (its id is ignored).
   virtual Error readByKey(int key, const KeyValue& value, Row& out) = 0;
 
@@ -83,6 +102,9 @@ class Store {
   // keys valid. When `stop` (if given) turns true meanwhile, it ends soon after with an error
   // and leaves the file as it was.
   virtual Error buildKeys(const std::function<bool()>& stop) = 0;
+  // Marks the keys out of date, so that the next open asks for their rebuild; nothing when
+  // the file is read only or the mark cannot be made at once.
+  virtual void markKeysOutOfDate() = 0;
 
   virtual Error begin(int timeoutMs) = 0;
   virtual Error commit() = 0;

@@ -1,7 +1,11 @@
 #include "data_fixture_files.h"
 
+#include <sqlite3.h>
+
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "runtime/binding.h"
 #include "runtime/locale/charset.h"
@@ -55,6 +59,25 @@ std::string integrityCheck(const std::string& path) {
   pclose(pipe);
   while (!out.empty() && out.back() == '\n') out.pop_back();
   return out;
+}
+
+std::string fileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string editFile(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  std::string problem;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    problem = db ? sqlite3_errmsg(db) : "cannot open";
+  } else if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+    problem = sqlite3_errmsg(db);
+  }
+  sqlite3_close(db);
+  return problem;
 }
 
 }  // namespace phonedir::test

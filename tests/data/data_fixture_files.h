@@ -21,4 +21,11 @@ std::vector<PHO_RECORD> readPhoneFile(const std::string& path = {});
 // "ok" when the stock tool finds the file sound.
 std::string integrityCheck(const std::string& path);
 
+// A file's bytes, empty when it is missing.
+std::string fileBytes(const std::string& path);
+
+// Runs SQL on a file behind the program's back, as the stock tool would; SQLite's message
+// when it fails, else empty.
+std::string editFile(const std::string& path, const std::string& sql);
+
 }  // namespace phonedir::test

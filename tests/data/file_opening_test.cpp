@@ -1,6 +1,7 @@
 #include "data/file_opening.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 
 #include "data/files.h"
 #include "data_fixture.h"
+#include "data_fixture_files.h"
 #include "runtime/locale/charset.h"
 
 namespace phonedir {
@@ -94,16 +96,75 @@ TEST_F(FileOpeningTest, MissingDirectoriesAreMade) {
 }
 
 TEST_F(FileOpeningTest, CreatedirSkipsDrivesAndTheExclamationPart) {
+  auto entries = [] {
+    std::vector<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(".")) names.push_back(e.path());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
   CREATEDIR("a/b/c/file.db");
   EXPECT_TRUE(fs::is_directory("a/b/c"));
+  fs::remove_all("a");
+  // A drive is never made, and what lies on it cannot be made without it.
   CREATEDIR("X:\\d\\file.db");
-  EXPECT_FALSE(fs::exists("X:"));
+  EXPECT_EQ(entries(), std::vector<std::string>{}) << "neither X: nor a folder named X:\\d";
+  // Backslashes separate directories.
+  CREATEDIR("p\\q\\file.db");
+  EXPECT_TRUE(fs::is_directory("p/q"));
+  fs::create_directory("C:");  // a folder that happens to be named as a drive
+  CREATEDIR("C:\\e\\f\\file.db");
+  EXPECT_TRUE(fs::is_directory("C:/e/f"));
+  fs::remove_all("p");
+  fs::remove_all("C:");
   CREATEDIR("q/r/!");
   EXPECT_TRUE(fs::is_directory("q"));
   EXPECT_FALSE(fs::exists("q/r"));
+  fs::remove_all("q");
   CREATEDIR("/leading");  // a leading separator is not an empty directory name
   CREATEDIR(" s /t.db");
-  EXPECT_TRUE(fs::is_directory("s"));
+  EXPECT_EQ(entries(), std::vector<std::string>{"./s"});
+}
+
+TEST_F(FileOpeningTest, MissingFileThatMayNotBeCreatedStopsWithoutMakingIt) {
+  const auto transcript = run([] { CHECKOPEN(files().PHONE); });
+  ASSERT_EQ(transcript.size(), 2u);
+  EXPECT_NE(
+      transcript[0].find(
+          R"(message "Ошибка при доступе к файлу" "Файл(PHONE.db) не может быть открыт.  Ошибка: Файл не найден (2).")"),
+      std::string::npos)
+      << transcript[0];
+  EXPECT_EQ(transcript[1], R"(halt "Ошибка диска")");
+  EXPECT_FALSE(fs::exists("PHONE.db"));
+}
+
+// The journal a crashed writer left of an earlier file of the name is never played into the
+// new file.
+TEST_F(FileOpeningTest, LeftoverJournalIsNotPlayedIntoANewFile) {
+  const pid_t writer = fork();
+  if (writer == 0) {
+    sqlite3* db = nullptr;
+    sqlite3_open("old.db", &db);
+    sqlite3_exec(db,
+                 "PRAGMA journal_mode=DELETE; CREATE TABLE t(x); WITH RECURSIVE n(i) AS (SELECT 1 "
+                 "UNION ALL SELECT i + 1 FROM n WHERE i < 2000) INSERT INTO t SELECT "
+                 "randomblob(300) FROM n; PRAGMA cache_size=2; BEGIN; UPDATE t SET x = "
+                 "randomblob(300);",
+                 nullptr, nullptr, nullptr);
+    _exit(0);  // killed in the middle of its transaction
+  }
+  int status = 0;
+  waitpid(writer, &status, 0);
+  ASSERT_TRUE(fs::exists("old.db-journal"));
+  fs::rename("old.db-journal", "PHONE.db-journal");
+  const auto transcript = run([] {
+    OPENFILE_PHONE();
+    EXPECT_EQ(files().PHONE.records(), 0);
+    CLOSEFILE_PHONE();
+  });
+  EXPECT_TRUE(transcript.empty());
+  EXPECT_FALSE(fs::exists("PHONE.db-journal"));
+  EXPECT_EQ(test::integrityCheck("PHONE.db"), "ok");
+  EXPECT_EQ(test::readPhoneFile().size(), 0u);
 }
 
 TEST_F(FileOpeningTest, CreationNotAllowedStopsTheProgram) {
@@ -171,6 +232,34 @@ TEST_F(FileOpeningTest, DamagedKeysAreRebuiltUnderTheWaitWindow) {
   EXPECT_EQ(wait->width, 32 + 5 + 21 + 150) << "a 30-character name gets 150 units";
   bool shownName = false;
   for (const auto& c : wait->controls) shownName = shownName || c.value == name;
+  EXPECT_TRUE(shownName);
+}
+
+// However recently the thread showed another window, the wait window names its file at its
+// final size before the rebuild starts.
+TEST_F(FileOpeningTest, WaitWindowNamesItsFileRightAfterAnotherWindow) {
+  {
+    PHO_RECORD buffer{};
+    storage::KeyedFile phone(PHONE_FILE(), &buffer);
+    ASSERT_EQ(phone.create(), 0);
+  }
+  ASSERT_EQ(test::editFile("PHONE.db", "UPDATE meta SET value = 'invalid' WHERE name = 'keys'"),
+            "");
+  run([] {
+    runtime::WindowDef browse;
+    browse.proc = "GOROD";
+    runtime::openWindow(browse);
+    runtime::display();
+    CHECKOPEN(files().PHONE, 1);
+    files().PHONE.close();
+    runtime::closeWindow();
+  });
+  const auto wait = std::find_if(backend.shown.begin(), backend.shown.end(),
+                                 [](const auto& w) { return w.proc == "BUILDKEYS"; });
+  ASSERT_NE(wait, backend.shown.end()) << "the wait window was never shown with its name";
+  EXPECT_EQ(wait->width, 32 + 5 + 21 + 100);
+  bool shownName = false;
+  for (const auto& c : wait->controls) shownName = shownName || c.value == "PHONE.db";
   EXPECT_TRUE(shownName);
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+
 #include "data_fixture.h"
 #include "runtime/locale/charset.h"
 #include "shell/globals.h"
@@ -115,6 +118,41 @@ TEST_F(StandardWarningTest, SavedErrorIsReportedByTheFirstMessageOnly) {
       << transcript[2];
   EXPECT_NE(transcript[3].find("\"Эта запись была изменена с другой станции.\""), std::string::npos)
       << transcript[3];
+}
+
+// A message shown by another thread between the save and the report takes nothing of it.
+TEST_F(StandardWarningTest, SavedErrorStaysWithItsThread) {
+  std::mutex m;
+  std::condition_variable cv;
+  int step = 0;
+  auto waitFor = [&](int n) {
+    std::unique_lock lock(m);
+    cv.wait(lock, [&] { return step >= n; });
+  };
+  auto advance = [&] {
+    std::lock_guard lock(m);
+    ++step;
+    cv.notify_all();
+  };
+  runtime::start([&] {
+    saveError({89, cp("Запись изменена"), 0, ""});
+    advance();
+    waitFor(2);
+    STANDARDWARNING(14);
+  });
+  runtime::start([&] {
+    waitFor(1);
+    storage::setLastError({33, 0, {}});
+    STANDARDWARNING(14);
+    advance();
+  });
+  ASSERT_TRUE(runtime::waitFinished());
+  const auto transcript = backend.takeTranscript();
+  ASSERT_EQ(transcript.size(), 2u);
+  EXPECT_NE(transcript[0].find("Ошибка: Запись не найдена (33)."), std::string::npos)
+      << transcript[0];
+  EXPECT_NE(transcript[1].find("Ошибка: Запись изменена (89)."), std::string::npos)
+      << transcript[1];
 }
 
 TEST_F(StandardWarningTest, ErrorTextIsCutAndUnknownNumbersShowNothing) {

@@ -9,6 +9,7 @@
 #include "data_fixture_files.h"
 #include "runtime/binding.h"
 #include "runtime/locale/charset.h"
+#include "station_client.h"
 
 namespace phonedir {
 namespace {
@@ -138,6 +139,62 @@ TEST_F(TransactionsTest, DeleteRemovesTheCurrentRecord) {
     CLOSEFILE_PHONE();
   });
   EXPECT_EQ(result, 0);
+  const auto phones = test::readPhoneFile();
+  ASSERT_EQ(phones.size(), 1u);
+  EXPECT_EQ(std::string(phones[0].PHONE, 6), "123456");
+}
+
+// Another station reads PHONE past the wait limit through the first attempt, so its commit
+// fails; the retry the form offers then goes through as the first attempt would have.
+TEST_F(TransactionsTest, RewriteTriedAgainAfterAFailedCommitIsWritten) {
+  storage::test::Station reader(dir_.string());
+  ASSERT_EQ(reader.call("read-lock"), "0");
+  int32_t first = -1;
+  int32_t second = -1;
+  std::string shownAfterFailure;
+  const auto transcript = run([&] {
+    readForChange();
+    files().PHONE.setBusyLimit(300);
+    runtime::writeBinding(runtime::bindCString(PHO.FIO), cp("Мой М.М."));
+    first = RIUPDATE_PHONE(true);
+    shownAfterFailure = fioOf(PHO);
+    EXPECT_EQ(reader.call("read-unlock"), "0");
+    second = RIUPDATE_PHONE(true);
+    CLOSEFILE_PHONE();
+  });
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(shownAfterFailure, "Мой М.М.") << "the form keeps the user's edit";
+  EXPECT_EQ(second, 0) << "no false conflict on the retry";
+  ASSERT_EQ(transcript.size(), 1u);
+  EXPECT_NE(
+      transcript[0].find("\"Ошибка при обновлении записи\" \"Возникла ошибка(Доступ запрещен (5))"),
+      std::string::npos)
+      << transcript[0];
+  EXPECT_EQ(fioOf(test::readPhoneFile()[0]), "Мой М.М.");
+}
+
+TEST_F(TransactionsTest, DeleteTriedAgainAfterAFailedCommitDeletes) {
+  storage::test::Station reader(dir_.string());
+  ASSERT_EQ(reader.call("read-lock"), "0");
+  int32_t first = -1;
+  int32_t second = -1;
+  const auto transcript = run([&] {
+    OPENFILE_PHONE();
+    files().PHONE.setBusyLimit(300);
+    std::memcpy(PHO.PHONE, "234567", 6);
+    ASSERT_EQ(files().PHONE.get(PHO_NUM_KEY), 0);
+    first = RIDELETE_PHONE();
+    EXPECT_EQ(reader.call("read-unlock"), "0");
+    second = RIDELETE_PHONE();
+    CLOSEFILE_PHONE();
+  });
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 0) << "the record is still the current one";
+  ASSERT_EQ(transcript.size(), 1u);
+  EXPECT_NE(
+      transcript[0].find("\"Ошибка при стирании записи\" \"Возникла ошибка(Доступ запрещен (5))"),
+      std::string::npos)
+      << transcript[0];
   const auto phones = test::readPhoneFile();
   ASSERT_EQ(phones.size(), 1u);
   EXPECT_EQ(std::string(phones[0].PHONE, 6), "123456");

@@ -66,6 +66,76 @@ TEST_F(FrameTest, PresentNumbersAreLeftAlone) {
   EXPECT_EQ(transcript.size(), 2u);
 }
 
+// The check probes at "35146" and at the start of both conversion ranges; a file whose only
+// old numbers lie outside the ranges, or that has none, is left as it was.
+TEST_F(FrameTest, OldNumbersOfEitherRangeAreFoundWhereverTheyLie) {
+  const auto old = [](const char* five) { return std::string(five) + '\0'; };
+  struct Case {
+    const char* what;
+    std::vector<std::string> phones;
+    bool converts;
+  };
+  const Case cases[] = {
+      {"all below 35146, in the first range", {old("30000"), old("31000"), "40000 "}, true},
+      {"only in the second range", {"12345 ", old("52100")}, true},
+      {"at 35146 and above", {old("36000")}, true},
+      {"old form only outside both ranges", {old("20000"), "45000 "}, false},
+      {"present form only", {"30000 ", "52100 ", "360001"}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<PHO_RECORD> records;
+    for (const std::string& p : c.phones) records.push_back(test::phoneRecord(p, 1, "А"));
+    test::makePhoneFile(records);
+    const std::string before = test::fileBytes("PHONE.db");
+    const auto transcript = startProgram();
+    const bool converted =
+        std::find(transcript.begin(), transcript.end(),
+                  R"(open CONVERT "Структура базы изменена. Придется подожнать")") !=
+        transcript.end();
+    EXPECT_EQ(converted, c.converts);
+    runtime::shutdown();
+    runtime::init(backend);
+    if (c.converts) {
+      for (const PHO_RECORD& r : test::readPhoneFile()) EXPECT_NE(r.PHONE[5], '\0');
+    } else {
+      EXPECT_EQ(test::fileBytes("PHONE.db"), before) << "the file is left untouched";
+    }
+  }
+}
+
+TEST_F(FrameTest, CheckThatCannotReadReportsItAndGoesOn) {
+  test::makePhoneFile({test::phoneRecord("36000 ", 1, "Б")});
+  ASSERT_EQ(test::editFile("PHONE.db", "UPDATE records SET HOME = x'3132333435'"), "");
+  const std::string before = test::fileBytes("PHONE.db");
+  const auto transcript = startProgram();
+  ASSERT_EQ(transcript.size(), 3u);
+  EXPECT_EQ(
+      transcript[1].find(
+          R"(message "Ошибка извлечения записи" "Ошибка (record 1: HOME holds 5 bytes, room for 4 (20)) При попытке доступа к записи файла Phone.)"),
+      0u)
+      << transcript[1];
+  EXPECT_EQ(transcript[2], R"(open PERSONAL "")");
+  EXPECT_EQ(test::fileBytes("PHONE.db"), before);
+}
+
+TEST_F(FrameTest, CheckThatFindsKeysOutOfDateRebuildsThemAndLooksAgain) {
+  test::makePhoneFile({test::phoneRecord(std::string("30000") + '\0', 1, "А")});
+  ASSERT_EQ(test::editFile("PHONE.db", "UPDATE records SET PHONE_SORT = x'FF'"), "");
+  const auto transcript = startProgram();
+  const std::vector<std::string> expected = {
+      "open START \"Телефонный справочник (личный)\"",
+      R"(open BUILDKEYS "Ждите...")",
+      "close BUILDKEYS",
+      R"(open CONVERT "Структура базы изменена. Придется подожнать")",
+      "beep",
+      "close CONVERT",
+      R"(open PERSONAL "")",
+  };
+  EXPECT_EQ(transcript, expected);
+  EXPECT_EQ(std::string(test::readPhoneFile()[0].PHONE, 6), "30000 ");
+}
+
 TEST_F(FrameTest, TimerPeriodOutsideOneToAHundredBecomesOneSecond) {
   for (const auto& [given, used] : {std::pair{0, 100}, {200, 100}, {101, 100}, {1, 1}, {50, 50}}) {
     runtime::WindowDef frameDef = layout::frameWindow();

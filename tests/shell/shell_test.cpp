@@ -151,12 +151,26 @@ TEST(Globals, SavedErrorIsReadOnceAndCut) {
   EXPECT_EQ(takeSavedError().SAVEERRORCODE, 0);
 }
 
-TEST_F(ShellTest, LocaleEnvironmentIsSetInOrder) {
+// Every key is first set to something else, so that only the procedure can bring each back.
+TEST_F(ShellTest, LocaleEnvironmentSetsEveryKey) {
+  const std::pair<const char*, const char*> expected[] = {
+      {"CASE",
+       "ABCDEFGHIJKLMNOPQRSTUVWXYZАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЬЫЪЭЮЯ,"
+       "abcdefghijklmnopqrstuvwxyzабвгдежзийклмнопрстуфхцчшщьыъэюя"},
+      {"CHARSET", "Windows"},
+      {"COLSEQ", "WINDOWS"},
+      {"MONTH", "Январь,Февраль,Март,Апрель,Май,Июнь,Июль,Август,Сентябрь,Октябрь,Ноябрь,Декабрь"},
+      {"MON", "Янв,Фев,Мар,Апр,Май,Июн,Июл,Авг,Сен,Окт,Ноя,Дек"},
+      {"AMPM", "WINDOWS"},
+      {"BUTTON", "&ОК,&Да,&Нет,&Прервать,По&вторить,П&ропустить,&Отменить,&Справка"},
+  };
+  for (const auto& [key, value] : expected) runtime::setLocaleValue(key, "x,y");
+  ASSERT_NE(runtime::upperChar(runtime::cp("ы")[0]), runtime::cp("Ы")[0]);
   SETLOCALEENV();
-  EXPECT_EQ(runtime::toUtf8(runtime::localeValue("MON")),
-            "Янв,Фев,Мар,Апр,Май,Июн,Июл,Авг,Сен,Окт,Ноя,Дек");
-  EXPECT_EQ(runtime::localeValue("COLSEQ"), "WINDOWS");
+  for (const auto& [key, value] : expected)
+    EXPECT_EQ(runtime::toUtf8(runtime::localeValue(key)), value) << key;
   EXPECT_EQ(runtime::upperChar(runtime::cp("ы")[0]), runtime::cp("Ы")[0]);
+  EXPECT_EQ(runtime::toUtf8(runtime::monthName(2)), "Февраль");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -177,6 +178,23 @@ TEST_F(FileTest, CreateReplacesAndRemoveDeletes) {
   f.close();
   EXPECT_EQ(integrityCheck(path()), "ok");
 
+  // A writer killed in the middle of a transaction leaves its journal beside the file; the
+  // removal takes both, so the journal is never played into a later file of the name.
+  const pid_t writer = fork();
+  if (writer == 0) {
+    Item b{};
+    KeyedFile w(itemDecl(), &b, path());
+    w.open();
+    w.begin(5);
+    for (int i = 0; i < 3000; ++i) {
+      b = item(std::to_string(i), i, "killed", "1");
+      w.add();
+    }
+    ::_exit(0);  // no commit, no rollback, no close
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(writer, &status, 0), writer);
+  ASSERT_TRUE(std::ifstream(path() + "-journal").good()) << "the writer left its journal";
   EXPECT_EQ(f.remove(), kOk);
   EXPECT_FALSE(std::ifstream(path()).good());
   EXPECT_FALSE(std::ifstream(path() + "-journal").good());

@@ -1,6 +1,10 @@
 // A second station for the multi-station tests: a separate process that works on an ITEM file
 // by commands read line by line from stdin, answering each with one line on stdout that starts
-// with the error code. `crash` modes loop until the process is killed.
+// with the error code. `crash` modes loop until the process is killed. `read-lock` and
+// `read-unlock` hold a plain SQLite read transaction on any database file, as a reader that
+// takes its time does.
+
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <iostream>
@@ -64,6 +68,7 @@ int main(int argc, char** argv) {
   }
   Item buf{};
   KeyedFile file(itemDecl(), &buf, argv[1]);
+  sqlite3* reader = nullptr;
   std::string line;
   while (std::getline(std::cin, line)) {
     std::istringstream in(line);
@@ -122,6 +127,17 @@ int main(int argc, char** argv) {
     } else if (cmd == "count") {
       const int64_t n = file.records();
       reply = std::to_string(file.errorCode()) + " " + std::to_string(n);
+    } else if (cmd == "read-lock") {
+      int rc = sqlite3_open_v2(argv[1], &reader, SQLITE_OPEN_READONLY, nullptr);
+      if (rc == SQLITE_OK)
+        rc = sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr, nullptr,
+                          nullptr);
+      reply = std::to_string(rc);
+    } else if (cmd == "read-unlock") {
+      const int rc = sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+      sqlite3_close(reader);
+      reader = nullptr;
+      reply = std::to_string(rc);
     } else if (cmd == "rewrite-forever") {
       int records = 0;
       unsigned seed = 0;

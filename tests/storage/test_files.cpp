@@ -1,10 +1,13 @@
 #include "test_files.h"
 
+#include <sqlite3.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 #include <cstddef>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "storage/record_fields.h"
 
@@ -95,6 +98,33 @@ std::string integrityCheck(const std::string& dbPath) {
   while (fgets(buf, sizeof buf, p)) out += buf;
   ::pclose(p);
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
+
+std::string editFile(const std::string& dbPath, const std::string& sql) {
+  sqlite3* db = nullptr;
+  std::string problem;
+  if (sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    problem = db ? sqlite3_errmsg(db) : "cannot open";
+  } else if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+    problem = sqlite3_errmsg(db);
+  }
+  sqlite3_close(db);
+  return problem;
+}
+
+std::map<std::string, std::string> folderContents(const std::string& dir) {
+  std::map<std::string, std::string> out;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+    if (!entry.is_regular_file()) {
+      out[entry.path().string()] = "(folder)";
+      continue;
+    }
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    out[entry.path().string()] = bytes.str();
+  }
   return out;
 }
 

@@ -4,6 +4,7 @@
 // working directory per test.
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "storage/declaration.h"
@@ -55,5 +56,13 @@ class TempDir {
 
 // Runs the stock sqlite3 tool's integrity check on a file: "ok" when it is sound.
 std::string integrityCheck(const std::string& dbPath);
+
+// Runs SQL on a file behind the driver's back, as the stock tool would; SQLite's message
+// when it fails, else empty.
+std::string editFile(const std::string& dbPath, const std::string& sql);
+
+// Every file of a folder with its bytes: to tell whether anything was changed, added or
+// removed.
+std::map<std::string, std::string> folderContents(const std::string& dir);
 
 }  // namespace storage::test

@@ -241,5 +241,24 @@ TEST_F(WriteTest, TransactionsAreAllOrNothing) {
   EXPECT_EQ(station.records(), 2);
 }
 
+// A deleted record's number is never given to a new record, not even when the file has been
+// emptied and reopened: a position token kept by another station never names another record.
+TEST_F(WriteTest, RecordNumbersAreNeverReused) {
+  auto number = [this] { return file.position(kFileOrder); };
+  for (const char* c : {"a", "b", "c"}) add(item(c, 1, c, "1"));
+  EXPECT_EQ(number(), "F.3");
+  ASSERT_EQ(file.erase(), kOk);
+  add(item("d", 1, "d", "1"));
+  EXPECT_EQ(number(), "F.4");
+  ASSERT_EQ(file.set(kFileOrder), kOk);
+  while (file.next() == kOk) ASSERT_EQ(file.erase(), kOk);
+  ASSERT_EQ(file.records(), 0);
+  file.close();
+  ASSERT_EQ(file.open(), kOk);
+  add(item("e", 1, "e", "1"));
+  EXPECT_EQ(number(), "F.5");
+  ASSERT_EQ(station.getByNumber(3), kNoRecord);
+}
+
 }  // namespace
 }  // namespace storage::test

@@ -83,7 +83,7 @@ TEST_F(DataToolTest, LoadThenDumpRoundTrips) {
        ",0,,,\r\n"},
       {"STREET", "NUM,NAME\r\n1,ул. Ленина\r\n2,пер. Садовый\r\n-3,\"пр. Мира, 1-й\"\r\n"},
       {"PERSONAL",
-       "PHONE,KOD,NAME,PRIM\r\n2-12-40,,Поликлиника,\"регистратура\nс "
+       "PHONE,KOD,NAME,PRIM\r\n2-12-40,,Поликлиника,\"регистратура, с "
        "7:30\"\r\n03,34345,Скорая,№1\r\n"},
       {"POISK", "PHONE,STREET,FIO,HOME,KVART\r\n12345,1,Жуков,1,1\r\n"},
   };
@@ -110,8 +110,8 @@ TEST_F(DataToolTest, LoadThenDumpRoundTrips) {
 
 TEST_F(DataToolTest, OneBadRowLoadsNothingAndIsNamed) {
   struct Case {
-    const char* row;
-    const char* complaint;
+    std::string row;
+    std::string complaint;
   };
   const Case cases[] = {
       {"100001,1,Константинопольский,1,1",
@@ -121,20 +121,27 @@ TEST_F(DataToolTest, OneBadRowLoadsNothingAndIsNamed) {
       {"100001,99999999999,Ли,1,1", "STREET: '99999999999' is not a number of 32 bits"},
       {"1000001,1,Ли,1,1", "PHONE: '1000001' is too long"},
       {"100001,1,Ли,1", "4 fields, the header has 5"},
+      {"100001,1,\"" + std::string(100, 'x') + "\",1,1",
+       "FIO: '" + std::string(60, 'x') + "...' is too long: 100 characters, room for 17"},
+      {"10000\x01,1,Ли,1,1", "PHONE: '10000?' holds a control character (0x01) at character 6"},
+      {"100001,1,\"Ли\nЛи\",1,1", "FIO: 'Ли?Ли' holds a control character (0x0A) at character 3"},
+      {"100001,1,Ли,\x7f,1", "HOME: '?' holds a control character (0x7F) at character 1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.row);
     std::string text = "PHONE,STREET,FIO,HOME,KVART\n";
     for (int i = 1; i <= 10000; ++i) {
-      text += i == 7777 ? std::string(c.row) : std::to_string(200000 + i) + ",5,Иванов И.И.,1,2";
+      text += i == 7777 ? c.row : std::to_string(200000 + i) + ",5,Иванов И.И.,1,2";
       text += "\n";
     }
     const std::string csv = write("bad.csv", text);
     Outcome r = tool("load '" + dir + "/town' PHONE '" + csv + "'");
     EXPECT_EQ(r.exit, 1);
+    SCOPED_TRACE(r.err);
     EXPECT_NE(r.err.find(csv + ":7778: " + c.complaint), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("nothing loaded: 1 bad row"), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << "only the bad row is named";
+    EXPECT_EQ(r.err.find(std::string(61, 'x')), std::string::npos) << "at most 60 characters";
     EXPECT_FALSE(fs::exists(dir + "/town/PHONE.db"));
   }
 }
@@ -156,6 +163,7 @@ TEST_F(DataToolTest, LoadAddsToAnExistingFileAndRefusesBadHeaders) {
       {"NUM\n", "field NAME is missing"},
       {"NUM,NAME,NUM\n", "repeated field 'NUM'"},
       {"NUM,NAME\n1,\"open\n", ":2: a quoted field is not closed"},
+      {"NUM,NAME\n1,A\n2,B\"\n", ":3: a quote inside an unquoted field"},
       {"", "no header row"},
   };
   for (const Case& c : cases) {

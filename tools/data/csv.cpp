@@ -1,68 +1,97 @@
 #include "csv.h"
 
+#include <sstream>
+
 namespace datatool {
 
-std::vector<CsvRecord> parseCsv(std::string_view text, CsvError& error) {
-  std::vector<CsvRecord> records;
-  error = {};
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a byte-order mark
-  size_t i = 0;
-  int line = 1;
-  while (i < text.size()) {
-    CsvRecord record;
-    record.line = line;
-    std::string field;
+int CsvReader::peek() {
+  return in_.sgetc();
+}
+
+int CsvReader::get() {
+  return in_.sbumpc();
+}
+
+bool CsvReader::fail(int line, std::string what) {
+  error_ = {line, std::move(what)};
+  return false;
+}
+
+bool CsvReader::add(std::string& field, int c) {
+  if (field.size() >= kMaxCsvField)
+    return fail(line_, "a field longer than " + std::to_string(kMaxCsvField) + " bytes");
+  field += static_cast<char>(c);
+  return true;
+}
+
+bool CsvReader::next(CsvRecord& record) {
+  constexpr int kEnd = std::char_traits<char>::eof();
+  if (!error_.what.empty()) return false;
+  if (!started_) {
+    started_ = true;
+    // A byte-order mark: its first byte begins no text a CSV file of ours holds.
+    if (peek() == 0xEF) {
+      get();
+      if (get() != 0xBB || get() != 0xBF) return fail(1, "a damaged byte-order mark");
+    }
+  }
+  std::string field;
+  for (;;) {
+    if (peek() == kEnd) return false;
+    record.line = line_;
+    record.fields.clear();
     bool endOfRecord = false;
     while (!endOfRecord) {
       field.clear();
-      if (i < text.size() && text[i] == '"') {
-        const int opened = line;
-        ++i;
+      int c = peek();
+      if (c == '"') {
+        const int opened = line_;
+        get();
         for (;;) {
-          if (i >= text.size()) {
-            error = {opened, "a quoted field is not closed"};
-            return records;
-          }
-          const char c = text[i++];
+          c = get();
+          if (c == kEnd) return fail(opened, "a quoted field is not closed");
           if (c == '"') {
-            if (i < text.size() && text[i] == '"') {
-              field += '"';
-              ++i;
-              continue;
-            }
-            break;
+            if (peek() != '"') break;
+            get();
+          } else if (c == '\n') {
+            ++line_;
           }
-          if (c == '\n') ++line;
-          field += c;
+          if (!add(field, c)) return false;
         }
-        if (i < text.size() && text[i] != ',' && text[i] != '\n' && text[i] != '\r') {
-          error = {line, "text after a closing quote"};
-          return records;
-        }
+        c = peek();
+        if (c != kEnd && c != ',' && c != '\n' && c != '\r')
+          return fail(line_, "text after a closing quote");
       } else {
-        while (i < text.size() && text[i] != ',' && text[i] != '\n' && text[i] != '\r') {
-          if (text[i] == '"') {
-            error = {line, "a quote inside an unquoted field"};
-            return records;
-          }
-          field += text[i++];
+        while ((c = peek()) != kEnd && c != ',' && c != '\n' && c != '\r') {
+          if (c == '"') return fail(line_, "a quote inside an unquoted field");
+          if (!add(field, get())) return false;
         }
       }
       record.fields.push_back(field);
-      if (i >= text.size()) {
+      c = peek();
+      if (c == kEnd) {
         endOfRecord = true;
-      } else if (text[i] == ',') {
-        ++i;
+      } else if (c == ',') {
+        get();
       } else {
-        if (text[i] == '\r') ++i;
-        if (i < text.size() && text[i] == '\n') ++i;
-        ++line;
+        if (c == '\r') get();
+        if (peek() == '\n') get();
+        ++line_;
         endOfRecord = true;
       }
     }
     const bool blank = record.fields.size() == 1 && record.fields[0].empty();
-    if (!blank) records.push_back(std::move(record));
+    if (!blank) return true;
   }
+}
+
+std::vector<CsvRecord> parseCsv(std::string_view text, CsvError& error) {
+  std::istringstream in{std::string(text)};
+  CsvReader reader(in);
+  std::vector<CsvRecord> records;
+  CsvRecord record;
+  while (reader.next(record)) records.push_back(record);
+  error = reader.error();
   return records;
 }
 

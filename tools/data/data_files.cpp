@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "csv.h"
 #include "data/records.h"
+#include "runtime/field.h"
 #include "runtime/locale/charset.h"
 #include "storage/keyed_file.h"
 #include "storage/record_fields.h"
@@ -51,8 +52,17 @@ int unknownFile(const std::string& file, std::ostream& err) {
   return 1;
 }
 
-int fieldWidthForText(const storage::Field& f) {
-  return static_cast<int>(f.type == FieldType::kCString ? f.width - 1 : f.width);
+// A value as an error message quotes it: at most 60 characters, control characters as '?'.
+std::string shown(const std::string& utf8) {
+  constexpr size_t kShown = 60;
+  std::string out;
+  size_t characters = 0;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if ((c & 0xC0) != 0x80 && characters++ == kShown) return "'" + out + "...'";
+    out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+  }
+  return "'" + out + "'";
 }
 
 // Puts one CSV value into its field; an empty string when it fits, else what is wrong.
@@ -65,19 +75,27 @@ std::string putValue(const storage::Field& f, const std::string& utf8, void* rec
     int32_t n = 0;
     auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
     if (v.empty() || ec != std::errc() || p != v.data() + v.size()) {
-      return "'" + utf8 + "' is not a number" +
+      return shown(utf8) + " is not a number" +
              (ec == std::errc::result_out_of_range ? " of 32 bits" : "");
     }
     storage::setLong(f, record, n);
     return {};
   }
   const auto text = runtime::fromUtf8(utf8);
-  if (!text) return "'" + utf8 + "' holds a character that CP1251 cannot hold";
-  if (f.type == FieldType::kCString && text->find('\0') != std::string::npos)
-    return "holds a NUL character";
-  const int room = fieldWidthForText(f);
-  if (static_cast<int>(text->size()) > room) {
-    return "'" + utf8 + "' is too long: " + std::to_string(text->size()) +
+  if (!text) return shown(utf8) + " holds a character that CP1251 cannot hold";
+  // A NUL in a phone number would make the next start-up take the numbers for the old form.
+  for (size_t i = 0; i < text->size(); ++i) {
+    const auto c = static_cast<unsigned char>((*text)[i]);
+    if (c < 0x20 || c == 0x7F) {
+      char code[8];
+      std::snprintf(code, sizeof code, "0x%02X", c);
+      return shown(utf8) + " holds a control character (" + code + ") at character " +
+             std::to_string(i + 1);
+    }
+  }
+  const size_t room = runtime::textRoom(f.type, f.width);
+  if (text->size() > room) {
+    return shown(utf8) + " is too long: " + std::to_string(text->size()) +
            " characters, room for " + std::to_string(room);
   }
   storage::setText(f, record, *text);
@@ -87,9 +105,7 @@ std::string putValue(const storage::Field& f, const std::string& utf8, void* rec
 std::string getValue(const storage::Field& f, const void* record) {
   if (f.type == FieldType::kLong) return std::to_string(storage::longValue(f, record));
   std::string_view text = storage::storedText(f, record);
-  if (f.type == FieldType::kString) {
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  }
+  if (f.type == FieldType::kString) text = runtime::trimRight(text);
   return runtime::toUtf8(text);
 }
 
@@ -110,6 +126,8 @@ int findKey(const storage::FileDecl& decl, const std::string& key) {
 
 }  // namespace
 
+// Rows are checked and written one at a time inside one transaction, so memory does not grow
+// with the file; any bad row (all of them are reported) rolls the whole load back.
 int load(const std::string& dir, const std::string& file, const std::string& csvPath,
          std::ostream& out, std::ostream& err) {
   const storage::FileDecl* decl = declaration(file);
@@ -119,15 +137,15 @@ int load(const std::string& dir, const std::string& file, const std::string& csv
     err << "phonedir-data: cannot read " << csvPath << "\n";
     return 1;
   }
-  std::stringstream text;
-  text << in.rdbuf();
-  CsvError syntax;
-  const std::vector<CsvRecord> rows = parseCsv(text.str(), syntax);
-  if (!syntax.what.empty()) {
-    err << csvPath << ":" << syntax.line << ": " << syntax.what << "\nnothing loaded\n";
+  CsvReader reader(in);
+  CsvRecord row;
+  auto syntaxError = [&] {
+    err << csvPath << ":" << reader.error().line << ": " << reader.error().what
+        << "\nnothing loaded\n";
     return 1;
-  }
-  if (rows.empty()) {
+  };
+  if (!reader.next(row)) {
+    if (!reader.error().what.empty()) return syntaxError();
     err << csvPath << ": no header row\nnothing loaded\n";
     return 1;
   }
@@ -135,14 +153,14 @@ int load(const std::string& dir, const std::string& file, const std::string& csv
   // The header names every field once, in any order.
   std::vector<int> fieldOfColumn;
   std::vector<bool> named(decl->fields.size(), false);
-  for (const std::string& h : rows[0].fields) {
+  for (const std::string& h : row.fields) {
     std::string name = upper(h);
     name.erase(0, name.find_first_not_of(' '));
     name.erase(name.find_last_not_of(' ') + 1);
     const int f = decl->fieldIndex(name);
     if (f < 0 || named[f]) {
-      err << csvPath << ":" << rows[0].line << ": header: " << (f < 0 ? "unknown" : "repeated")
-          << " field '" << h << "'\nnothing loaded\n";
+      err << csvPath << ":" << row.line << ": header: " << (f < 0 ? "unknown" : "repeated")
+          << " field " << shown(h) << "\nnothing loaded\n";
       return 1;
     }
     named[f] = true;
@@ -150,48 +168,16 @@ int load(const std::string& dir, const std::string& file, const std::string& csv
   }
   for (size_t f = 0; f < named.size(); ++f) {
     if (!named[f]) {
-      err << csvPath << ":" << rows[0].line << ": header: field " << decl->fields[f].name
+      err << csvPath << ":" << row.line << ": header: field " << decl->fields[f].name
           << " is missing\nnothing loaded\n";
       return 1;
     }
   }
 
-  // Every row is checked before anything is written.
-  std::string records;
-  std::string record(decl->recordSize, '\0');
-  int bad = 0;
-  for (size_t r = 1; r < rows.size(); ++r) {
-    const CsvRecord& row = rows[r];
-    if (row.fields.size() != fieldOfColumn.size()) {
-      err << csvPath << ":" << row.line << ": " << row.fields.size() << " fields, the header has "
-          << fieldOfColumn.size() << "\n";
-      ++bad;
-      continue;
-    }
-    storage::clearRecord(*decl, record.data());
-    bool rowBad = false;
-    for (size_t c = 0; c < fieldOfColumn.size(); ++c) {
-      const storage::Field& f = decl->fields[fieldOfColumn[c]];
-      const std::string problem = putValue(f, row.fields[c], record.data());
-      if (!problem.empty()) {
-        err << csvPath << ":" << row.line << ": " << f.name << ": " << problem << "\n";
-        rowBad = true;
-      }
-    }
-    if (rowBad) {
-      ++bad;
-    } else {
-      records += record;
-    }
-  }
-  if (bad > 0) {
-    err << "nothing loaded: " << bad << " bad row" << (bad == 1 ? "" : "s") << "\n";
-    return 1;
-  }
-
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   const std::string path = pathOf(dir, *decl);
+  std::string record(decl->recordSize, '\0');
   storage::KeyedFile f(*decl, record.data(), path);
   int rc = f.open(storage::kExclusive);
   const bool created = rc == storage::kFileNotFound;
@@ -203,20 +189,57 @@ int load(const std::string& dir, const std::string& file, const std::string& csv
     err << "phonedir-data: cannot open " << path << ": " << why(f) << "\nnothing loaded\n";
     return 1;
   }
-  // One transaction: all rows or none. The keys are rebuilt once afterwards.
-  rc = f.begin(5);
-  const size_t count = records.size() / decl->recordSize;
-  for (size_t i = 0; rc == storage::kOk && i < count; ++i) {
-    std::copy_n(records.data() + i * decl->recordSize, decl->recordSize, record.data());
-    rc = f.append();
-  }
-  if (rc == storage::kOk) rc = f.commit();
-  if (rc != storage::kOk) {
-    err << "phonedir-data: writing " << path << " failed: " << why(f) << "\nnothing loaded\n";
+  auto nothingLoaded = [&] {
     f.rollback();
     f.close();
     if (created) f.remove();
     return 1;
+  };
+
+  // One transaction: all rows or none. The keys are rebuilt once afterwards.
+  rc = f.begin(5);
+  size_t count = 0;
+  int bad = 0;
+  while (rc == storage::kOk && reader.next(row)) {
+    if (row.fields.size() != fieldOfColumn.size()) {
+      err << csvPath << ":" << row.line << ": " << row.fields.size() << " fields, the header has "
+          << fieldOfColumn.size() << "\n";
+      ++bad;
+      continue;
+    }
+    storage::clearRecord(*decl, record.data());
+    bool rowBad = false;
+    for (size_t c = 0; c < fieldOfColumn.size(); ++c) {
+      const storage::Field& field = decl->fields[fieldOfColumn[c]];
+      const std::string problem = putValue(field, row.fields[c], record.data());
+      if (!problem.empty()) {
+        err << csvPath << ":" << row.line << ": " << field.name << ": " << problem << "\n";
+        rowBad = true;
+      }
+    }
+    if (rowBad) {
+      ++bad;
+    } else if (bad == 0) {
+      rc = f.append();
+      ++count;
+    }
+  }
+  if (rc != storage::kOk) {
+    err << "phonedir-data: writing " << path << " failed: " << why(f) << "\nnothing loaded\n";
+    return nothingLoaded();
+  }
+  if (!reader.error().what.empty()) {
+    syntaxError();
+    return nothingLoaded();
+  }
+  if (bad > 0) {
+    err << "nothing loaded: " << bad << " bad row" << (bad == 1 ? "" : "s") << "\n";
+    return nothingLoaded();
+  }
+  rc = f.commit();
+  if (rc != storage::kOk) {
+    err << "phonedir-data: writing " << path << " failed: " << why(f) << "\nnothing loaded\n";
+    return nothingLoaded();
   }
   if (f.buildKeys() != storage::kOk) {
     err << "phonedir-data: " << count << " records loaded into " << path
@@ -242,7 +265,8 @@ int dump(const std::string& dir, const std::string& file, const std::string& key
   std::string record(decl->recordSize, '\0');
   const std::string path = pathOf(dir, *decl);
   storage::KeyedFile f(*decl, record.data(), path);
-  if (f.open() != storage::kOk) {
+  // Read only: a dump never changes the file, whatever state it finds it in.
+  if (f.open(storage::kReadOnly) != storage::kOk) {
     err << "phonedir-data: cannot open " << path << ": " << why(f) << "\n";
     if (f.errorCode() == storage::kKeysInvalid)
       err << "run: phonedir-data rebuild " << dir << " " << file << "\n";
@@ -261,6 +285,8 @@ int dump(const std::string& dir, const std::string& file, const std::string& key
   }
   if (rc != storage::kNoRecord) {
     err << "phonedir-data: reading " << path << " failed: " << why(f) << "\n";
+    if (f.errorCode() == storage::kKeysInvalid)
+      err << "run: phonedir-data rebuild " << dir << " " << file << "\n";
     return 1;
   }
   out.flush();
