@@ -1,13 +1,13 @@
 #include <string>
 
-#include "browse/work_windows.h"
 #include "city/city.h"
-#include "personal/personal.h"
 #include "layout/windows.h"
+#include "personal/personal.h"
 #include "runtime/clock.h"
 #include "runtime/locale/charset.h"
 #include "runtime/picture.h"
 #include "runtime/runtime.h"
+#include "search/search.h"
 #include "shell/frame_startup.h"
 #include "shell/procedure.h"
 #include "shell/program.h"
