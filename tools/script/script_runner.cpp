@@ -81,7 +81,7 @@ class Runner {
       if (auto it = namedKeys().find(tail); it != namedKeys().end()) {
         k = it->second;
       } else if (const auto ch = runtime::fromUtf8(tail); ch && ch->size() == 1) {
-        k = {static_cast<unsigned char>((*ch)[0]), static_cast<unsigned char>((*ch)[0])};
+        k = {runtime::key::Character, static_cast<unsigned char>((*ch)[0])};
       } else {
         return fail("unknown key " + tail);
       }
