@@ -66,7 +66,10 @@ ThreadFiles::ThreadFiles()
     : PHONE(PHONE_FILE(), &PHO),
       STREET(STREET_FILE(), &STR),
       PERSONAL(PERSONAL_FILE(), &PER),
-      POISK(POISK_FILE(), &POI, POISK_PATH()) {}
+      POISK(POISK_FILE(), &POI, POISK_PATH()) {
+  // Made anew for every search and removed with its window: nothing to keep through a crash.
+  POISK.setDurable(false);
+}
 
 ThreadFiles& files() {
   // Closing the files at the thread's end sets its last error, so that must be made first:

@@ -277,12 +277,16 @@ class SearchWindow {
         failed = true;
       }
     }
+    if (stopped) {
+      // The program is closing: nothing of this search is kept or shown.
+      poisk.rollback();
+      return;
+    }
     if (!failed && search::finishResultFile(poisk) != storage::kOk) {
       STANDARDWARNING(14);
       failed = true;
     }
     runtime::hide(LOC_NUM_BAR);
-    if (stopped) return;
     const int64_t found = failed ? 0 : poisk.records();
     if (found > 0) {
       runtime::unhide(LIST);

@@ -57,9 +57,12 @@ int renewResultFile(storage::KeyedFile& file) {
   return rc;
 }
 
+// The keys are built inside the run of appends, so that the appends and the keys reach the
+// disk in one commit.
 int finishResultFile(storage::KeyedFile& file) {
-  int rc = file.flush();
-  if (rc == storage::kOk) rc = file.buildKeys();
+  int rc = file.buildKeys();
+  if (rc == storage::kOk) rc = file.flush();
+  if (rc != storage::kOk) file.rollback();
   return rc;
 }
 

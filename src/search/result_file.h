@@ -20,7 +20,8 @@ namespace phonedir::search {
 // made again. Returns 0 or the error of the step that failed (the file is then closed).
 int renewResultFile(storage::KeyedFile& file);
 
-// Ends the run of appends and builds the keys; 0 or the error of the step that failed.
+// Builds the keys and ends the run of appends; 0 or the error of the step that failed (the
+// appends are then undone).
 int finishResultFile(storage::KeyedFile& file);
 
 // Closes the file and deletes it from the disk.

@@ -115,6 +115,7 @@ int KeyedFile::open(int mode) {
   }
   if (!store_) store_ = detail::makeSqliteStore(schema_);
   store_->setBusyLimit(busyLimitMs_);
+  store_->setDurable(durable_);
   Error e = store_->open(path_, mode == kExclusive);
   if (!e.ok()) return finish(std::move(e));
   mode_ = mode;
@@ -136,6 +137,7 @@ int KeyedFile::create() {
   if (!usable()) return error_.code;
   if (!store_) store_ = detail::makeSqliteStore(schema_);
   store_->setBusyLimit(busyLimitMs_);
+  store_->setDurable(durable_);
   return finish(store_->create(path_));
 }
 
@@ -144,6 +146,7 @@ int KeyedFile::remove() {
   if (!usable()) return error_.code;
   if (!store_) store_ = detail::makeSqliteStore(schema_);
   store_->setBusyLimit(busyLimitMs_);
+  store_->setDurable(durable_);
   return finish(store_->remove(path_));
 }
 
@@ -412,6 +415,11 @@ int KeyedFile::rollback() {
   streaming_ = false;
   dropAhead();
   return finish(std::move(e));
+}
+
+void KeyedFile::setDurable(bool durable) {
+  durable_ = durable;
+  if (store_) store_->setDurable(durable);
 }
 
 void KeyedFile::setBusyLimit(int milliseconds) {

@@ -139,6 +139,11 @@ Error SqliteStore::pragma(const std::string& set, const std::string& query,
   return {};
 }
 
+Error SqliteStore::synchronous() {
+  return durable_ ? pragma("PRAGMA synchronous=FULL", "PRAGMA synchronous", "2")
+                  : pragma("PRAGMA synchronous=OFF", "PRAGMA synchronous", "0");
+}
+
 Error SqliteStore::open(const std::string& path, bool exclusive) {
   if (db_) return misuse("file already connected");
   Error e = checkPath(path, true);
@@ -166,7 +171,7 @@ Error SqliteStore::open(const std::string& path, bool exclusive) {
     Error c = run(e.ok() ? "COMMIT" : "ROLLBACK");
     if (e.ok()) e = c;
   }
-  if (e.ok()) e = pragma("PRAGMA synchronous=FULL", "PRAGMA synchronous", "2");
+  if (e.ok()) e = synchronous();
   if (e.ok()) e = pragma(kCachePragma, "PRAGMA cache_size", kCacheValue);
   if (e.ok()) e = pragma("PRAGMA trusted_schema=OFF", "PRAGMA trusted_schema", "0");
   if (!e.ok()) return failed(e);
@@ -255,6 +260,7 @@ Error SqliteStore::replaceContents(const std::string& path, bool& notDatabase) {
   notDatabase = false;
   Error e = connect(path, SQLITE_OPEN_READWRITE, busyMs_);
   if (e.ok()) e = pragma("PRAGMA journal_mode=DELETE", "", "delete");
+  if (e.ok()) e = synchronous();
   if (e.ok()) e = run("BEGIN EXCLUSIVE");
   if (e.ok()) {
     std::vector<std::pair<std::string, std::string>> objects;
@@ -302,6 +308,7 @@ Error SqliteStore::createFresh(const std::string& path) {
   ::unlink(temp.c_str());
   Error e = connect(temp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, busyMs_);
   if (e.ok()) e = pragma("PRAGMA journal_mode=DELETE", "", "delete");
+  if (e.ok()) e = synchronous();
   if (e.ok()) e = run("BEGIN IMMEDIATE");
   if (e.ok()) e = makeTables();
   if (e.ok()) e = run("COMMIT");

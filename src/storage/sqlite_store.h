@@ -38,6 +38,7 @@ class SqliteStore final : public Store {
   Error rollback() override;
   bool inTransaction() const override { return db_ && !sqlite3_get_autocommit(db_); }
   void setBusyLimit(int ms) override;
+  void setDurable(bool durable) override { durable_ = durable; }
   int activeStatements() const override;
 
  private:
@@ -50,6 +51,7 @@ class SqliteStore final : public Store {
   Error run(const std::string& sql, std::string* firstValue = nullptr);
   Error runCached(Slot& slot);
   Error pragma(const std::string& set, const std::string& query, const std::string& expect);
+  Error synchronous();  // the synchronous setting durable_ asks for
   Error checkMeta(bool exclusive);
   Error makeTables();
   Error markKeysInvalid();
@@ -72,6 +74,7 @@ class SqliteStore final : public Store {
   std::chrono::steady_clock::time_point busySince_;
   bool keysDroppedInTx_ = false;
   int busyMs_ = kDefaultBusyMs;
+  bool durable_ = true;
   std::vector<Slot> scanSlots_;
   std::vector<Slot> keySlots_;
   Slot byId_, insert_, update_, updateChecked_, erase_, count_, beginRead_, endRead_;

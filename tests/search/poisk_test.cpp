@@ -84,6 +84,21 @@ TEST_F(PoiskTest, TheResultFileLivesAsLongAsTheWindow) {
   EXPECT_EQ(RUNNING_POISK.load(), 0);
 }
 
+TEST_F(PoiskTest, ClosingTheProgramDuringAWholeFileSearchEndsItAndLeavesNoResultFile) {
+  openSearch();
+  ASSERT_TRUE(driver.type("?LOC:PHONE", "?2345*"));
+  const auto w = backend.windowOf("POISK");
+  ASSERT_TRUE(w.has_value());
+  runtime::Event press;
+  press.code = runtime::ev::Accepted;
+  for (const auto& c : w->controls)
+    if (c.label == "?BUTTON6") press.field = c.number;
+  runtime::deliver(w->id, press);
+  runtime::shutdown();  // what closing the frame comes to: every procedure thread is stopped
+  EXPECT_TRUE(resultFiles().empty());
+  runtime::init(backend);
+}
+
 TEST_F(PoiskTest, AResultFileThatCannotBeMadeIsReportedAndNoOldRowsShow) {
   openSearch();
   search("3**");
