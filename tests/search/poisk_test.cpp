@@ -99,6 +99,41 @@ TEST_F(PoiskTest, ClosingTheProgramDuringAWholeFileSearchEndsItAndLeavesNoResult
   runtime::init(backend);
 }
 
+TEST_F(PoiskTest, TheFramesNavigationButtonsDriveTheListAndNothingElse) {
+  openSearch();
+  search("3**");
+  const auto w = backend.windowOf("POISK");
+  ASSERT_TRUE(w.has_value());
+  int list = 0;
+  for (const auto& c : w->controls)
+    if (c.label == "?LIST") list = c.number;
+  auto deliver = [&](int code, int field) {
+    runtime::Event e;
+    e.code = code;
+    e.field = field;
+    runtime::deliver(w->id, e);
+    ASSERT_TRUE(driver.settle());
+  };
+  deliver(runtime::ev::Selected, list);  // the list takes the focus: the toolbar serves it
+  ASSERT_GT(driver.control("?LIST")->selected, 1) << "the last subscriber written";
+  const auto lastPage = shownNumbers();
+  for (int number : {2000, 2001, 2002}) deliver(runtime::ev::Accepted, number);
+  EXPECT_TRUE(backend.takeTranscript().empty()) << "no card, no question";
+  EXPECT_EQ(shownNumbers(), lastPage);
+  deliver(runtime::ev::Accepted, 2005);  // first page
+  EXPECT_EQ(driver.control("?LIST")->selected, 1);
+  EXPECT_NE(shownNumbers(), lastPage);
+  deliver(runtime::ev::Accepted, 2008);  // next record
+  EXPECT_EQ(driver.control("?LIST")->selected, 2);
+  for (const auto& b : backend.toolbar()) {
+    const bool update = b.number >= 2000 && b.number <= 2003;
+    const bool navigation = b.number >= 2004 && b.number <= 2009;
+    if (update || navigation) {
+      EXPECT_EQ(b.disabled, update) << b.number;
+    }
+  }
+}
+
 TEST_F(PoiskTest, AResultFileThatCannotBeMadeIsReportedAndNoOldRowsShow) {
   openSearch();
   search("3**");
