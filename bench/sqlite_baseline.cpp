@@ -66,6 +66,7 @@ Baseline::Baseline(const std::string& phonePath, const std::string& streetPath)
     scan_[k] = prepare(phone_, std::string(kColumns) + "INDEXED BY " + kIndex[k] + " ORDER BY " +
                                    kOrder[k] + ", id");
   }
+  scanRowid_ = prepare(phone_, std::string(kColumns) + "ORDER BY id");
   lookup_ = prepare(street_,
                     "SELECT NUM, NAME FROM records INDEXED BY key_NUM_KEY WHERE NUM = ?1 ORDER BY "
                     "NUM, id LIMIT 1");
@@ -74,6 +75,7 @@ Baseline::Baseline(const std::string& phonePath, const std::string& streetPath)
 Baseline::~Baseline() {
   for (sqlite3_stmt* s : page_) sqlite3_finalize(s);
   for (sqlite3_stmt* s : scan_) sqlite3_finalize(s);
+  sqlite3_finalize(scanRowid_);
   sqlite3_finalize(lookup_);
   sqlite3_close(phone_);
   sqlite3_close(street_);
@@ -128,6 +130,17 @@ int64_t Baseline::scan(int key) {
     ++n;
   }
   sqlite3_reset(s);
+  return n;
+}
+
+int64_t Baseline::scanByRowid() {
+  PHO_RECORD r{};
+  int64_t n = 0;
+  while (sqlite3_step(scanRowid_) == SQLITE_ROW) {
+    decode(scanRowid_, r);
+    ++n;
+  }
+  sqlite3_reset(scanRowid_);
   return n;
 }
 

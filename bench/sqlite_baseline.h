@@ -22,6 +22,8 @@ class Baseline {
   int page(int key, const phonedir::PHO_RECORD& probe, int count);
   // Reads every subscriber in a key's order; returns how many.
   int64_t scan(int key);
+  // Reads every subscriber in row-id order (the table itself, no index); returns how many.
+  int64_t scanByRowid();
   // Appends records without maintaining keys (indexes dropped first), then makes the indexes.
   void appendThenIndex(const std::vector<phonedir::PHO_RECORD>& records);
 
@@ -32,6 +34,7 @@ class Baseline {
   sqlite3* street_ = nullptr;
   sqlite3_stmt* page_[3] = {};
   sqlite3_stmt* scan_[3] = {};
+  sqlite3_stmt* scanRowid_ = nullptr;
   sqlite3_stmt* lookup_ = nullptr;
 };
 

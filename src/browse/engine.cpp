@@ -590,6 +590,12 @@ void Engine::takeLocatorEntry(int n, const std::string& value) {
   s.LOCATORLENGTH = length == std::string::npos ? 0 : static_cast<int>(length + 1);
 }
 
+void Engine::clearPage() {
+  emptyQueue();
+  CURRENTCHOICE = 0;
+  runtime::control(def_.buttons.list).selected = 0;
+}
+
 void Engine::locateByValue() {
   LOCATEMODE = 2;
   LOCATERECORD();

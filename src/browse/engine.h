@@ -91,6 +91,8 @@ class Engine {
   void takeLocatorEntry(int order, const std::string& value);
   // Clears the locator of every order.
   void clearLocators();
+  // Forgets the page without reading the file: for a list whose file was replaced or lost.
+  void clearPage();
   bool selectMode() const;
   int rowsShown() const;
   const std::vector<Row>& page() const { return queue_; }

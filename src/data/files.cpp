@@ -1,5 +1,7 @@
 #include "data/files.h"
 
+#include <unistd.h>
+
 #include "data/file_opening.h"
 #include "storage/error.h"
 
@@ -13,8 +15,14 @@ Record cleared() {
   return r;
 }
 
-void openCounted(storage::KeyedFile& file, int32_t& used) {
-  if (used == 0) CHECKOPEN(file, 1);
+void openCounted(storage::KeyedFile& file, int32_t& used, int mode = storage::kShared) {
+  if (used == 0) {
+    if (mode == storage::kShared) {
+      CHECKOPEN(file, 1);
+    } else {
+      CHECKOPEN(file, 1, static_cast<uint8_t>(mode));
+    }
+  }
   ++used;
 }
 
@@ -23,7 +31,26 @@ void closeCounted(storage::KeyedFile& file, int32_t& used) {
   if (--used == 0) file.close();
 }
 
+// The host's name as a file name can hold it.
+std::string hostToken() {
+  char host[256] = {};
+  if (::gethostname(host, sizeof host - 1) != 0 || host[0] == '\0') return "host";
+  std::string token;
+  for (const char* p = host; *p != '\0'; ++p) {
+    const char c = *p;
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    token += plain || c == '.' || c == '_' ? c : '_';
+  }
+  return token;
+}
+
 }  // namespace
+
+const std::string& POISK_PATH() {
+  static const std::string path =
+      std::string(kResultFilePrefix) + hostToken() + "-" + std::to_string(::getpid()) + ".db";
+  return path;
+}
 
 thread_local PHO_RECORD PHO = cleared<PHO_RECORD>();
 thread_local STR_RECORD STR = cleared<STR_RECORD>();
@@ -39,7 +66,10 @@ ThreadFiles::ThreadFiles()
     : PHONE(PHONE_FILE(), &PHO),
       STREET(STREET_FILE(), &STR),
       PERSONAL(PERSONAL_FILE(), &PER),
-      POISK(POISK_FILE(), &POI) {}
+      POISK(POISK_FILE(), &POI, POISK_PATH()) {
+  // Made anew for every search and removed with its window: nothing to keep through a crash.
+  POISK.setDurable(false);
+}
 
 ThreadFiles& files() {
   // Closing the files at the thread's end sets its last error, so that must be made first:
@@ -59,7 +89,7 @@ void OPENFILE_PERSONAL() {
   openCounted(files().PERSONAL, PERSONAL_USED);
 }
 void OPENFILE_POISK() {
-  openCounted(files().POISK, POISK_USED);
+  openCounted(files().POISK, POISK_USED, storage::kExclusive);
 }
 void CLOSEFILE_PHONE() {
   closeCounted(files().PHONE, PHONE_USED);

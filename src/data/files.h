@@ -4,6 +4,8 @@
 // thread (a browse and the form it calls) share one instance; only the last close closes it.
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "data/records.h"
 #include "storage/keyed_file.h"
@@ -22,6 +24,12 @@ extern thread_local int32_t STREET_USED;
 extern thread_local int32_t PERSONAL_USED;
 extern thread_local int32_t POISK_USED;
 
+// The search's result file is this program's own: POISK under a name that carries the host and
+// the process ("POISK-host-1234.db"), so that stations sharing the folder never empty each
+// other's results. PHONE, STREET and PERSONAL keep their plain names.
+inline constexpr std::string_view kResultFilePrefix = "POISK-";
+const std::string& POISK_PATH();
+
 // This thread's instance of each file, bound to the thread's buffer, in the working directory.
 struct ThreadFiles {
   ThreadFiles();
@@ -32,7 +40,9 @@ struct ThreadFiles {
 };
 ThreadFiles& files();
 
-// Open: when the counter is 0, open the file (creating it when missing); then count. Close:
+// Open: when the counter is 0, open the file (creating it when missing); then count. POISK is
+// opened exclusively: no other station ever uses it, and its lock tells a search of another
+// program that the file is in use (see search/result_file.h). Close:
 // count down, and close the file when this was the last open on the thread.
 void OPENFILE_PHONE();
 void OPENFILE_STREET();

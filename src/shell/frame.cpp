@@ -8,7 +8,7 @@
 #include "runtime/locale/charset.h"
 #include "runtime/picture.h"
 #include "runtime/runtime.h"
-#include "search/poisk.h"
+#include "search/search.h"
 #include "shell/frame_startup.h"
 #include "shell/procedure.h"
 #include "shell/program.h"

@@ -134,6 +134,7 @@ int KeyedFile::open(int mode) {
   }
   if (!store_) store_ = detail::makeSqliteStore(schema_);
   store_->setBusyLimit(busyLimitMs_);
+  store_->setDurable(durable_);
   const detail::Access access = mode == kExclusive  ? detail::Access::kExclusive
                                 : mode == kReadOnly ? detail::Access::kReadOnly
                                                     : detail::Access::kShared;
@@ -158,6 +159,7 @@ int KeyedFile::create() {
   if (!usable()) return error_.code;
   if (!store_) store_ = detail::makeSqliteStore(schema_);
   store_->setBusyLimit(busyLimitMs_);
+  store_->setDurable(durable_);
   return finish(store_->create(path_));
 }
 
@@ -166,6 +168,7 @@ int KeyedFile::remove() {
   if (!usable()) return error_.code;
   if (!store_) store_ = detail::makeSqliteStore(schema_);
   store_->setBusyLimit(busyLimitMs_);
+  store_->setDurable(durable_);
   return finish(store_->remove(path_));
 }
 
@@ -482,6 +485,11 @@ int KeyedFile::rollback() {
   hasSaved_ = false;
   dropAhead();
   return finish(std::move(e));
+}
+
+void KeyedFile::setDurable(bool durable) {
+  durable_ = durable;
+  if (store_) store_->setDurable(durable);
 }
 
 void KeyedFile::setBusyLimit(int milliseconds) {

@@ -217,6 +217,10 @@ class KeyedFile {
 
   // How long a call waits for another station's lock before failing with 5 (default 5000 ms).
   void setBusyLimit(int milliseconds);
+  // A file that is made anew before every use (the search's result file) need not wait for
+  // its writes to reach the disk: a crash of the machine may then lose or damage it, never
+  // another file. Files are durable unless told otherwise before they are created or opened.
+  void setDurable(bool durable);
   // Statements stepped and not reset on this instance's connection: always 0 between calls.
   int activeStatements() const;
 
@@ -245,6 +249,7 @@ class KeyedFile {
   int mode_ = 0;
   Error error_;
   int busyLimitMs_ = 5000;
+  bool durable_ = true;
   bool streaming_ = false;
 
   // The cursor: the order, and where the next read in each direction starts. After a read it

@@ -173,6 +173,11 @@ Error SqliteStore::pragma(const std::string& set, const std::string& query,
   return {};
 }
 
+Error SqliteStore::synchronous() {
+  return durable_ ? pragma("PRAGMA synchronous=FULL", "PRAGMA synchronous", "2")
+                  : pragma("PRAGMA synchronous=OFF", "PRAGMA synchronous", "0");
+}
+
 // Nothing in the file is changed before it is known to be ours: the layout is checked first,
 // and only then is the journal mode set (which, for a file of ours, is what it was already).
 Error SqliteStore::open(const std::string& path, Access access) {
@@ -207,7 +212,7 @@ Error SqliteStore::open(const std::string& path, Access access) {
   Error c = run(e.ok() ? "COMMIT" : "ROLLBACK");
   if (e.ok()) e = c;
   if (e.ok() && !readOnly) e = pragma("PRAGMA journal_mode=DELETE", "", "delete");
-  if (e.ok() && !readOnly) e = pragma("PRAGMA synchronous=FULL", "PRAGMA synchronous", "2");
+  if (e.ok() && !readOnly) e = synchronous();
   if (e.ok()) e = pragma(kCachePragma, "PRAGMA cache_size", kCacheValue);
   if (!e.ok()) return failed(e);
   waitMs_ = busyMs_;
@@ -352,6 +357,7 @@ Error SqliteStore::replaceContents(const std::string& path, bool& notDatabase) {
   notDatabase = false;
   Error e = connect(path, SQLITE_OPEN_READWRITE, busyMs_);
   if (e.ok()) e = pragma("PRAGMA journal_mode=DELETE", "", "delete");
+  if (e.ok()) e = synchronous();
   if (e.ok()) e = run("BEGIN EXCLUSIVE");
   if (e.ok()) {
     std::vector<std::pair<std::string, std::string>> objects;
@@ -399,6 +405,7 @@ Error SqliteStore::createFresh(const std::string& path) {
   ::unlink(temp.c_str());
   Error e = connect(temp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, busyMs_);
   if (e.ok()) e = pragma("PRAGMA journal_mode=DELETE", "", "delete");
+  if (e.ok()) e = synchronous();
   if (e.ok()) e = run("BEGIN IMMEDIATE");
   if (e.ok()) e = makeTables();
   if (e.ok()) e = run("COMMIT");

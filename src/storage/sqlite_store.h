@@ -40,6 +40,7 @@ class SqliteStore final : public Store {
   Error rollback() override;
   bool inTransaction() const override { return db_ && !sqlite3_get_autocommit(db_); }
   void setBusyLimit(int ms) override;
+  void setDurable(bool durable) override { durable_ = durable; }
   int activeStatements() const override;
 
  private:
@@ -52,6 +53,7 @@ class SqliteStore final : public Store {
   Error run(const std::string& sql, std::string* firstValue = nullptr);
   Error runCached(Slot& slot);
   Error pragma(const std::string& set, const std::string& query, const std::string& expect);
+  Error synchronous();  // the synchronous setting durable_ asks for
   Error checkMeta(bool exclusive);
   Error checkObjects();
   Error checkColumns(const std::string& table, const std::vector<sql::ColumnDef>& expected);
@@ -78,6 +80,7 @@ class SqliteStore final : public Store {
   bool readOnly_ = false;
   std::vector<int> sortColumn_;  // per field, the result column of its sort key; -1 if none
   int busyMs_ = kDefaultBusyMs;
+  bool durable_ = true;
   std::vector<Slot> scanSlots_;
   std::vector<Slot> keySlots_;
   Slot byId_, insert_, update_, updateChecked_, erase_, count_, beginRead_, endRead_;

@@ -113,6 +113,8 @@ class Store {
 
   // How long a statement waits for another station's lock before failing with kAccessDenied.
   virtual void setBusyLimit(int ms) = 0;
+  // Whether commits wait for the disk (synchronous=FULL) or not (OFF); set before connecting.
+  virtual void setDurable(bool durable) = 0;
   // Statements stepped and not yet reset; 0 between calls.
   virtual int activeStatements() const = 0;
 };
