@@ -97,8 +97,14 @@ void FrameWindow::buildMenu(const runtime::WindowSnapshot& s) {
     QAction* action = menuBar()->addAction(text(c.text));
     action->setObjectName(text(c.label));
     const int number = c.number;
-    connect(action, &QAction::triggered, this,
-            [this, number] { sendCode(runtime::ev::Accepted, number); });
+    connect(action, &QAction::triggered, this, [this, number] {
+      // Chosen by mouse or keyboard alike; no key of the procedures' own.
+      runtime::Event e;
+      e.code = runtime::ev::Accepted;
+      e.field = number;
+      e.key = runtime::key::None;
+      runtime::deliver(id_, e);
+    });
     menu_[number] = action;
   }
 }
