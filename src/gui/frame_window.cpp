@@ -43,6 +43,9 @@ FrameWindow::FrameWindow(const runtime::WindowSnapshot& s) : id_(s.id), thread_(
   mdi_->setObjectName("mdiArea");
   // Closing a work window hands the activation back to the one used before it.
   mdi_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+  // A work window moved or opened past the area's edges is reached by scrolling.
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   const QPixmap wallpaper = catalogueWallpaper(s.wallpaper);
   if (!wallpaper.isNull()) mdi_->setBackground(QBrush(wallpaper));
   layout->addWidget(mdi_, 1);
