@@ -329,6 +329,14 @@ void ControlSet::applyFocus(int number) {
   sendSelected(appliedFocus_);
 }
 
+bool ControlSet::press(int number, int key) {
+  const Item* item = find(number);
+  if (item == nullptr || item->snap.kind != ControlKind::Button || !item->widget) return false;
+  if (hiddenInEffect(*item) || disabledInEffect(*item)) return false;
+  send(inputEvent(runtime::ev::Accepted, key), number);
+  return true;
+}
+
 QWidget* ControlSet::widget(int number) const {
   const Item* item = find(number);
   return item != nullptr ? item->widget.data() : nullptr;

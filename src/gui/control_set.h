@@ -38,6 +38,9 @@ class ControlSet : public QObject {
   void apply(const std::vector<runtime::ControlSnapshot>& controls, int windowWidth);
   // Moves the keyboard focus where the model says it is, when that changed.
   void applyFocus(int number);
+  // Presses a button by a key (runtime::key) as a click would; false when it cannot be
+  // pressed (no such button, hidden or disabled).
+  bool press(int number, int key);
 
   QWidget* widget(int number) const;
   int numberOf(const QObject* widget) const;  // 0 when not a control of this set

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -20,6 +22,30 @@ namespace {
 
 QString text(const std::string& utf8) {
   return QString::fromStdString(utf8);
+}
+
+// The menu's commands with an access key each: a command without one gets the first letter
+// of its text that no command before it uses.
+std::vector<QString> withAccessKeys(const std::vector<QString>& texts) {
+  QString taken;
+  for (const QString& t : texts) {
+    const QString key = QKeySequence::mnemonic(t).toString();
+    if (!key.isEmpty()) taken += key.back().toUpper();
+  }
+  std::vector<QString> out;
+  for (QString t : texts) {
+    if (QKeySequence::mnemonic(t).isEmpty()) {
+      for (qsizetype i = 0; i < t.size(); ++i) {
+        if (t[i].isLetter() && !taken.contains(t[i].toUpper())) {
+          taken += t[i].toUpper();
+          t.insert(i, '&');
+          break;
+        }
+      }
+    }
+    out.push_back(t);
+  }
+  return out;
 }
 
 }  // namespace
@@ -149,12 +175,19 @@ void FrameWindow::apply(const runtime::WindowSnapshot& s) {
     const QIcon icon = catalogueIcon(s.icon);
     if (!icon.isNull()) setWindowIcon(icon);
   }
+  std::vector<const runtime::ControlSnapshot*> items;
+  std::vector<QString> texts;
   for (const runtime::ControlSnapshot& c : s.controls) {
-    const auto it = menu_.find(c.number);
-    if (c.kind != runtime::ControlKind::MenuItem || it == menu_.end()) continue;
-    it->second->setText(text(c.text));
-    it->second->setVisible(!c.hidden);
-    it->second->setEnabled(!c.disabled);
+    if (c.kind != runtime::ControlKind::MenuItem || menu_.count(c.number) == 0) continue;
+    items.push_back(&c);
+    texts.push_back(text(c.text));
+  }
+  texts = withAccessKeys(texts);
+  for (size_t i = 0; i < items.size(); ++i) {
+    QAction* action = menu_[items[i]->number];
+    action->setText(texts[i]);
+    action->setVisible(!items[i]->hidden);
+    action->setEnabled(!items[i]->disabled);
   }
   refreshStatus();
   applyTimerPeriod(timer_, s.timer, old.timer, first);
@@ -212,6 +245,21 @@ void FrameWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && isActiveWindow() && built_) {
     sendCode(runtime::ev::GainFocus);
   }
+}
+
+void FrameWindow::keyPressEvent(QKeyEvent* event) {
+  // F10 takes the keyboard to the menu bar, as Alt does: the press and release of Alt that
+  // the menu bar watches for.
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::NoModifier && usable()) {
+    for (const QEvent::Type type : {QEvent::ShortcutOverride, QEvent::KeyPress}) {
+      QKeyEvent altDown(type, Qt::Key_Alt, Qt::AltModifier);
+      QCoreApplication::sendEvent(this, &altDown);
+    }
+    QKeyEvent altUp(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &altUp);
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {

@@ -50,6 +50,7 @@ class FrameWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void buildStatusBar(const runtime::WindowSnapshot& snapshot);

@@ -4,12 +4,14 @@
 #include <QThread>
 
 #include "gui/frame_window.h"
+#include "gui/qt_texts.h"
 #include "gui/window_host.h"
 #include "gui/window_view.h"
 
 namespace gui {
 
 QtBackend::QtBackend() : host_(std::make_unique<WindowHost>(replies_, activeThread_)) {
+  installQtTexts();
   // Windows close when their procedures close them, never because the last one went.
   QApplication::setQuitOnLastWindowClosed(false);
   aboutToQuit_ = QObject::connect(qApp, &QCoreApplication::aboutToQuit, host_.get(), [this] {

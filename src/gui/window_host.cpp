@@ -25,6 +25,10 @@ WindowHost::WindowHost(PendingReplies& replies, std::atomic<runtime::ThreadId>& 
 
 WindowHost::~WindowHost() {
   closeRequests();
+  // Work windows die with the frame; what they report while it is half gone reaches no one.
+  for (auto& [id, view] : views_) {
+    if (view) view->disconnect(this);
+  }
   for (auto& [id, view] : views_) {
     if (view && view->outer()->parent() == nullptr) delete view->outer();
   }

@@ -285,9 +285,13 @@ void WindowView::keyPressEvent(QKeyEvent* event) {
       return;
     }
   }
-  if (event->key() == Qt::Key_Escape && plain && !sub_) {
-    requestClose();
-    return;
+  if (event->key() == Qt::Key_Escape && plain) {
+    // A form's Esc is its Cancel button; a window of its own without one asks to close.
+    if (usable() && controls_->press(snap_.escapeButton, runtime::key::Escape)) return;
+    if (!sub_) {
+      requestClose();
+      return;
+    }
   }
   QWidget::keyPressEvent(event);
 }
