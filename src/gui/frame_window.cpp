@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/icons.h"
 #include "gui/tool_strip.h"
@@ -155,6 +156,8 @@ void FrameWindow::buildStatusBar(const runtime::WindowSnapshot& s) {
     zone->setContentsMargins(4, 0, 4, 0);
     const int width = s.statusZones[i];
     if (width < 0) {
+      // Takes what the others leave, down to nothing; its text may be cut, theirs never.
+      zone->setMinimumWidth(1);
       layout->addWidget(zone, 1);
     } else {
       zone->setFixedWidth(units_.x(width));
@@ -200,11 +203,36 @@ void FrameWindow::applyToolbar(const std::vector<runtime::ControlSnapshot>& butt
 }
 
 void FrameWindow::refreshStatus() {
+  bool resized = false;
   for (size_t i = 0; i < zones_.size(); ++i) {
     QString t = i < snap_.statusTexts.size() ? text(snap_.statusTexts[i]) : QString();
     if (i == 0 && !controlStatus_.isEmpty()) t = controlStatus_;
-    zones_[i]->setText(t);
+    QLabel* zone = zones_[i];
+    zone->setText(t);
+    const int design = i < snap_.statusZones.size() ? snap_.statusZones[i] : -1;
+    if (design < 0) continue;
+    // A zone of its own width is at least as wide as its text.
+    const QMargins m = zone->contentsMargins();
+    const int needed =
+        zone->fontMetrics().horizontalAdvance(t) + m.left() + m.right() + 2 * zone->frameWidth();
+    const int width = std::max(units_.x(design), needed);
+    if (zone->width() != width || zone->minimumWidth() != width) {
+      zone->setFixedWidth(width);
+      resized = true;
+    }
   }
+  if (resized || !minimumSet_) keepStatusWhole();
+}
+
+void FrameWindow::keepStatusWhole() {
+  // The frame never gets smaller than its design size, nor than its status bar needs to
+  // show the zones of their own width whole.
+  minimumSet_ = true;
+  statusBar()->updateGeometry();
+  const QSize design(units_.x(snap_.width), units_.y(snap_.height));
+  const int needed =
+      statusBar()->isVisible() || !zones_.empty() ? statusBar()->minimumSizeHint().width() : 0;
+  setMinimumSize(std::max(design.width(), needed), design.height());
 }
 
 void FrameWindow::showControlStatus(const QString& status) {
