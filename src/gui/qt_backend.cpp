@@ -25,9 +25,8 @@ QtBackend::~QtBackend() {
   replies_.releaseAll();
 }
 
-template <typename F>
-void QtBackend::post(F&& f) {
-  QMetaObject::invokeMethod(host_.get(), std::forward<F>(f), Qt::QueuedConnection);
+void QtBackend::post(std::function<void()> task) {
+  tasks_.post(std::move(task));
 }
 
 void QtBackend::openWindow(const runtime::WindowSnapshot& window) {
