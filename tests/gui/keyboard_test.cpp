@@ -117,8 +117,7 @@ TEST_F(Keyboard, EscInACardFormPressesItsCancelButton) {
     ASSERT_NE(entry, nullptr);
     send(entry, QEvent::KeyPress, Qt::Key_Escape);
     ASSERT_TRUE(until([&] { return log->has(ev::Accepted, cancel); }));
-    EXPECT_EQ(log->with(ev::Accepted, cancel).front().keyCode, 0)
-        << "a button press is no alerted key";
+    EXPECT_EQ(log->with(ev::Accepted, cancel).front().keyCode, runtime::key::Escape);
     EXPECT_FALSE(log->has(ev::CloseWindow));
     view->outer()->close();
     ASSERT_TRUE(until([&] { return viewOf(def->proc) == nullptr; }));
