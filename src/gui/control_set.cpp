@@ -1,8 +1,10 @@
 #include "gui/control_set.h"
 
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
@@ -12,6 +14,7 @@
 
 #include "gui/entry_edit.h"
 #include "gui/icons.h"
+#include "gui/key_codes.h"
 #include "gui/page_list.h"
 
 namespace gui {
@@ -45,13 +48,15 @@ bool takesFocus(ControlKind kind) {
 ControlSet::ControlSet(QWidget* client, QWidget* strip, Sender send, QObject* parent)
     : QObject(parent), client_(client), strip_(strip), send_(std::move(send)) {}
 
-void ControlSet::send(int code, int field, int value, int keyChar) {
-  runtime::Event e;
-  e.code = code;
-  e.field = field;
-  e.value = value;
-  e.keyChar = keyChar;
-  send_(e);
+void ControlSet::send(runtime::Event event, int field) {
+  event.field = field;
+  send_(event);
+}
+
+void ControlSet::accepted(int field, std::optional<std::string> text) {
+  runtime::Event e = inputEvent(runtime::ev::Accepted, lastInput_);
+  e.text = std::move(text);
+  send(e, field);
 }
 
 QWidget* ControlSet::create(const runtime::ControlSnapshot& c) {
@@ -69,14 +74,12 @@ QWidget* ControlSet::create(const runtime::ControlSnapshot& c) {
         auto* b = new QToolButton(parent);
         b->setAutoRaise(c.inToolbar);
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        connect(b, &QToolButton::clicked, this,
-                [this, number] { send(runtime::ev::Accepted, number); });
+        connect(b, &QToolButton::clicked, this, [this, number] { accepted(number); });
         w = b;
       } else {
         auto* b = new QPushButton(parent);
         b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this,
-                [this, number] { send(runtime::ev::Accepted, number); });
+        connect(b, &QPushButton::clicked, this, [this, number] { accepted(number); });
         w = b;
       }
       break;
@@ -87,24 +90,16 @@ QWidget* ControlSet::create(const runtime::ControlSnapshot& c) {
     case ControlKind::List: {
       auto* list = new PageList(parent);
       list->setColumns(c.columns, units_);
-      connect(list, &PageList::input, this, [this, number](int code, int value, int keyChar) {
-        send(code, number, value, keyChar);
-      });
+      connect(list, &PageList::input, this,
+              [this, number](const runtime::Event& e) { send(e, number); });
       w = list;
       break;
     }
     case ControlKind::Entry: {
       auto* edit = new EntryEdit(parent);
       edit->setPicture(c.picture, c.pictureWidth);
-      connect(edit, &EntryEdit::accepted, this, [this, number](const QString& typed) {
-        runtime::Event e;
-        e.code = runtime::ev::Accepted;
-        e.field = number;
-        e.text = typed.toStdString();
-        send_(e);
-      });
-      connect(edit, &EntryEdit::alertKey, this,
-              [this, number](int code) { send(runtime::ev::AlertKey, number, code, 0); });
+      connect(edit, &EntryEdit::accepted, this,
+              [this, number](const QString& typed) { accepted(number, typed.toStdString()); });
       w = edit;
       break;
     }
@@ -264,6 +259,7 @@ void ControlSet::update(Item& item, bool first) {
     case ControlKind::List: {
       auto* list = static_cast<PageList*>(w);
       list->setPage(c.rows, c.selected, c.thumb, c.scrollbar);
+      list->setAlertKeys(c.alertKeys);
       w->setFocusPolicy(c.skip ? Qt::ClickFocus : Qt::StrongFocus);
       break;
     }
@@ -330,7 +326,15 @@ void ControlSet::applyFocus(int number) {
   // Reported here rather than by the focus event, which only comes while the window is the
   // active one. The model then holds the control that really has the focus.
   appliedFocus_ = numberOf(target);
-  send(runtime::ev::Selected, appliedFocus_);
+  sendSelected(appliedFocus_);
+}
+
+bool ControlSet::press(int number, int key) {
+  const Item* item = find(number);
+  if (item == nullptr || item->snap.kind != ControlKind::Button || !item->widget) return false;
+  if (hiddenInEffect(*item) || disabledInEffect(*item)) return false;
+  send(inputEvent(runtime::ev::Accepted, key), number);
+  return true;
 }
 
 QWidget* ControlSet::widget(int number) const {
@@ -363,7 +367,55 @@ std::vector<std::pair<int, int>> ControlSet::listsToMeasure() {
   return out;
 }
 
+void ControlSet::sendSelected(int number) {
+  runtime::Event e;
+  e.code = runtime::ev::Selected;
+  send(e, number);
+}
+
+bool ControlSet::alertedInput(QObject* watched, QEvent* event) {
+  const int number = numberOf(watched);
+  const Item* item = number != 0 ? find(number) : nullptr;
+  if (item == nullptr) return false;
+  // A list knows its rows and its locator: it sorts its own keys and clicks out.
+  const bool list = item->snap.kind == ControlKind::List;
+  int code = 0;
+  switch (event->type()) {
+    case QEvent::KeyPress: {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      code = keyCodeOf(*key);
+      lastInput_ = code != 0         ? code
+                   : typesText(*key) ? runtime::key::Character
+                                     : runtime::key::None;
+      if (list) return false;
+      break;
+    }
+    case QEvent::MouseButtonPress:
+      lastInput_ = static_cast<QMouseEvent*>(event)->button() == Qt::RightButton
+                       ? runtime::key::MouseRight
+                       : runtime::key::MouseLeft;
+      return false;
+    case QEvent::MouseButtonDblClick:
+      if (list || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return false;
+      code = runtime::key::MouseLeft2;
+      break;
+    case QEvent::ContextMenu:
+      // The right button, when alerted, instead of the control's own menu.
+      if (list || static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse) {
+        return false;
+      }
+      code = runtime::key::MouseRight;
+      break;
+    default:
+      return false;
+  }
+  if (!alerts(item->snap.alertKeys, code)) return false;
+  send(alertEvent(code), number);
+  return true;
+}
+
 bool ControlSet::eventFilter(QObject* watched, QEvent* event) {
+  if (alertedInput(watched, event)) return true;
   if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
     const int number = numberOf(watched);
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
@@ -373,7 +425,7 @@ bool ControlSet::eventFilter(QObject* watched, QEvent* event) {
         emit statusText(item != nullptr ? text(item->snap.statusText) : QString());
         if (!focusing_) {
           appliedFocus_ = number;
-          send(runtime::ev::Selected, number);
+          sendSelected(number);
         }
       } else {
         emit statusText(QString());

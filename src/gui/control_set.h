@@ -3,13 +3,17 @@
 // every later one, and turned back into events for the window's procedure. Positions come in
 // dialog units relative to the client area (or to the toolbar strip for toolbar controls);
 // nesting in the catalogue is logical only, so every control is a child of the client area
-// and a hidden or disabled group hides or disables what lies inside it.
+// and a hidden or disabled group hides or disables what lies inside it. Every event made of
+// the user's input carries the key or mouse button that caused it; a key or button a control
+// alerts reaches its procedure as an alerted key.
 
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "gui/dialog_units.h"
@@ -34,6 +38,9 @@ class ControlSet : public QObject {
   void apply(const std::vector<runtime::ControlSnapshot>& controls, int windowWidth);
   // Moves the keyboard focus where the model says it is, when that changed.
   void applyFocus(int number);
+  // Presses a button by a key (runtime::key) as a click would; false when it cannot be
+  // pressed (no such button, hidden or disabled).
+  bool press(int number, int key);
 
   QWidget* widget(int number) const;
   int numberOf(const QObject* widget) const;  // 0 when not a control of this set
@@ -64,7 +71,12 @@ class ControlSet : public QObject {
   bool disabledInEffect(const Item& item) const;
   const Item* find(int number) const;
   void linkPrompts();
-  void send(int code, int field, int value = 0, int keyChar = 0);
+  void send(runtime::Event event, int field);
+  void accepted(int field, std::optional<std::string> text = std::nullopt);
+  void sendSelected(int number);
+  // Turns a key or mouse press the control alerts into its alerted-key event; true when it
+  // did (the control then never sees it). Notes the input that may accept a control next.
+  bool alertedInput(QObject* watched, QEvent* event);
 
   QPointer<QWidget> client_;
   QPointer<QWidget> strip_;
@@ -77,6 +89,7 @@ class ControlSet : public QObject {
   int appliedFocus_ = 0;
   int reportedFocus_ = 0;
   bool focusing_ = false;
+  int lastInput_ = runtime::key::MouseLeft;  // the key or button of the user's last input
 };
 
 }  // namespace gui

@@ -38,10 +38,13 @@ QFont windowFont(const std::string& name, int pointSize) {
     font.setFamily(QFont().defaultFamily());
   }
   font.setPointSize(pointSize > 0 ? pointSize : 8);
+  font.setStretch(kTextStretch);
   return font;
 }
 
-DialogUnits::DialogUnits(const QFont& font) {
+DialogUnits::DialogUnits(const QFont& textFont) {
+  QFont font(textFont);
+  font.setStretch(QFont::Unstretched);
   const QFontMetricsF fm(font);
   static const QString alphabet =
       QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");

@@ -1,11 +1,8 @@
 #include "gui/entry_edit.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QValidator>
 
-#include "runtime/event.h"
 #include "runtime/locale/charset.h"
 #include "runtime/picture.h"
 
@@ -64,24 +61,6 @@ void EntryEdit::accept() {
   const runtime::Picture picture(picture_);
   const auto stored = cp ? picture.deformat(*cp) : std::nullopt;
   setText(stored ? QString::fromStdString(runtime::toUtf8(picture.format(*stored))) : modelValue_);
-}
-
-void EntryEdit::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Apostrophe && (event->modifiers() & Qt::ControlModifier)) {
-    emit alertKey(runtime::key::CtrlApostrophe);
-    return;
-  }
-  QLineEdit::keyPressEvent(event);
-}
-
-void EntryEdit::contextMenuEvent(QContextMenuEvent* event) {
-  // The right button is a key the procedures alert (clearing a lookup field), not an edit
-  // menu; cut, copy and paste stay on their keys.
-  if (event->reason() == QContextMenuEvent::Mouse) {
-    emit alertKey(runtime::key::MouseRight);
-    return;
-  }
-  QLineEdit::contextMenuEvent(event);
 }
 
 }  // namespace gui

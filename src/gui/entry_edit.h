@@ -21,11 +21,6 @@ class EntryEdit : public QLineEdit {
 
  signals:
   void accepted(const QString& text);
-  void alertKey(int keyCode);
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void accept();

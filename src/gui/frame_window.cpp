@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/icons.h"
 #include "gui/tool_strip.h"
@@ -20,6 +23,30 @@ namespace {
 
 QString text(const std::string& utf8) {
   return QString::fromStdString(utf8);
+}
+
+// The menu's commands with an access key each: a command without one gets the first letter
+// of its text that no command before it uses.
+std::vector<QString> withAccessKeys(const std::vector<QString>& texts) {
+  QString taken;
+  for (const QString& t : texts) {
+    const QString key = QKeySequence::mnemonic(t).toString();
+    if (!key.isEmpty()) taken += key.back().toUpper();
+  }
+  std::vector<QString> out;
+  for (QString t : texts) {
+    if (QKeySequence::mnemonic(t).isEmpty()) {
+      for (qsizetype i = 0; i < t.size(); ++i) {
+        if (t[i].isLetter() && !taken.contains(t[i].toUpper())) {
+          taken += t[i].toUpper();
+          t.insert(i, '&');
+          break;
+        }
+      }
+    }
+    out.push_back(t);
+  }
+  return out;
 }
 
 }  // namespace
@@ -43,6 +70,9 @@ FrameWindow::FrameWindow(const runtime::WindowSnapshot& s) : id_(s.id), thread_(
   mdi_->setObjectName("mdiArea");
   // Closing a work window hands the activation back to the one used before it.
   mdi_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+  // A work window moved or opened past the area's edges is reached by scrolling.
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   const QPixmap wallpaper = catalogueWallpaper(s.wallpaper);
   if (!wallpaper.isNull()) mdi_->setBackground(QBrush(wallpaper));
   layout->addWidget(mdi_, 1);
@@ -97,8 +127,14 @@ void FrameWindow::buildMenu(const runtime::WindowSnapshot& s) {
     QAction* action = menuBar()->addAction(text(c.text));
     action->setObjectName(text(c.label));
     const int number = c.number;
-    connect(action, &QAction::triggered, this,
-            [this, number] { sendCode(runtime::ev::Accepted, number); });
+    connect(action, &QAction::triggered, this, [this, number] {
+      // Chosen by mouse or keyboard alike; no key of the procedures' own.
+      runtime::Event e;
+      e.code = runtime::ev::Accepted;
+      e.field = number;
+      e.key = runtime::key::None;
+      runtime::deliver(id_, e);
+    });
     menu_[number] = action;
   }
 }
@@ -120,6 +156,8 @@ void FrameWindow::buildStatusBar(const runtime::WindowSnapshot& s) {
     zone->setContentsMargins(4, 0, 4, 0);
     const int width = s.statusZones[i];
     if (width < 0) {
+      // Takes what the others leave, down to nothing; its text may be cut, theirs never.
+      zone->setMinimumWidth(1);
       layout->addWidget(zone, 1);
     } else {
       zone->setFixedWidth(units_.x(width));
@@ -140,12 +178,19 @@ void FrameWindow::apply(const runtime::WindowSnapshot& s) {
     const QIcon icon = catalogueIcon(s.icon);
     if (!icon.isNull()) setWindowIcon(icon);
   }
+  std::vector<const runtime::ControlSnapshot*> items;
+  std::vector<QString> texts;
   for (const runtime::ControlSnapshot& c : s.controls) {
-    const auto it = menu_.find(c.number);
-    if (c.kind != runtime::ControlKind::MenuItem || it == menu_.end()) continue;
-    it->second->setText(text(c.text));
-    it->second->setVisible(!c.hidden);
-    it->second->setEnabled(!c.disabled);
+    if (c.kind != runtime::ControlKind::MenuItem || menu_.count(c.number) == 0) continue;
+    items.push_back(&c);
+    texts.push_back(text(c.text));
+  }
+  texts = withAccessKeys(texts);
+  for (size_t i = 0; i < items.size(); ++i) {
+    QAction* action = menu_[items[i]->number];
+    action->setText(texts[i]);
+    action->setVisible(!items[i]->hidden);
+    action->setEnabled(!items[i]->disabled);
   }
   refreshStatus();
   applyTimerPeriod(timer_, s.timer, old.timer, first);
@@ -158,11 +203,36 @@ void FrameWindow::applyToolbar(const std::vector<runtime::ControlSnapshot>& butt
 }
 
 void FrameWindow::refreshStatus() {
+  bool resized = false;
   for (size_t i = 0; i < zones_.size(); ++i) {
     QString t = i < snap_.statusTexts.size() ? text(snap_.statusTexts[i]) : QString();
     if (i == 0 && !controlStatus_.isEmpty()) t = controlStatus_;
-    zones_[i]->setText(t);
+    QLabel* zone = zones_[i];
+    zone->setText(t);
+    const int design = i < snap_.statusZones.size() ? snap_.statusZones[i] : -1;
+    if (design < 0) continue;
+    // A zone of its own width is at least as wide as its text.
+    const QMargins m = zone->contentsMargins();
+    const int needed =
+        zone->fontMetrics().horizontalAdvance(t) + m.left() + m.right() + 2 * zone->frameWidth();
+    const int width = std::max(units_.x(design), needed);
+    if (zone->width() != width || zone->minimumWidth() != width) {
+      zone->setFixedWidth(width);
+      resized = true;
+    }
   }
+  if (resized || !minimumSet_) keepStatusWhole();
+}
+
+void FrameWindow::keepStatusWhole() {
+  // The frame never gets smaller than its design size, nor than its status bar needs to
+  // show the zones of their own width whole.
+  minimumSet_ = true;
+  statusBar()->updateGeometry();
+  const QSize design(units_.x(snap_.width), units_.y(snap_.height));
+  const int needed =
+      statusBar()->isVisible() || !zones_.empty() ? statusBar()->minimumSizeHint().width() : 0;
+  setMinimumSize(std::max(design.width(), needed), design.height());
 }
 
 void FrameWindow::showControlStatus(const QString& status) {
@@ -203,6 +273,21 @@ void FrameWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && isActiveWindow() && built_) {
     sendCode(runtime::ev::GainFocus);
   }
+}
+
+void FrameWindow::keyPressEvent(QKeyEvent* event) {
+  // F10 takes the keyboard to the menu bar, as Alt does: the press and release of Alt that
+  // the menu bar watches for.
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::NoModifier && usable()) {
+    for (const QEvent::Type type : {QEvent::ShortcutOverride, QEvent::KeyPress}) {
+      QKeyEvent altDown(type, Qt::Key_Alt, Qt::AltModifier);
+      QCoreApplication::sendEvent(this, &altDown);
+    }
+    QKeyEvent altUp(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &altUp);
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {

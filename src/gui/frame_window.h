@@ -50,12 +50,14 @@ class FrameWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void buildStatusBar(const runtime::WindowSnapshot& snapshot);
   void buildMenu(const runtime::WindowSnapshot& snapshot);
   void refreshEnabled();
   void refreshStatus();
+  void keepStatusWhole();
   void sendCode(int code, int field = 0) const;
   bool usable() const { return !snap_.blocked && !threadModal_; }
 
@@ -71,6 +73,7 @@ class FrameWindow : public QMainWindow {
   QTimer timer_;
   QString controlStatus_;
   bool built_ = false;
+  bool minimumSet_ = false;
   bool closing_ = false;
   bool threadModal_ = false;
 };

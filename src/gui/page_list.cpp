@@ -6,7 +6,7 @@
 #include <QStyleOptionHeader>
 #include <algorithm>
 
-#include "runtime/event.h"
+#include "gui/key_codes.h"
 #include "runtime/locale/charset.h"
 
 namespace gui {
@@ -38,8 +38,9 @@ PageList::PageList(QWidget* parent) : QFrame(parent), bar_(new QScrollBar(Qt::Ve
   bar_->setFocusPolicy(Qt::NoFocus);
   bar_->setContextMenuPolicy(Qt::NoContextMenu);
   connect(bar_, &QScrollBar::actionTriggered, this, &PageList::barAction);
-  connect(bar_, &QScrollBar::sliderReleased, this,
-          [this] { emit input(runtime::ev::ScrollDrag, bar_->sliderPosition(), 0); });
+  connect(bar_, &QScrollBar::sliderReleased, this, [this] {
+    emitInput(runtime::ev::ScrollDrag, runtime::key::MouseLeft, bar_->sliderPosition());
+  });
 }
 
 void PageList::setColumns(const std::vector<runtime::ListColumn>& columns,
@@ -171,7 +172,17 @@ void PageList::barAction(int action) {
   }
   // The thumb stays where the model put it until the model moves it.
   bar_->setSliderPosition(thumb_);
-  emit input(code, 0, 0);
+  emitInput(code, runtime::key::MouseLeft);
+}
+
+void PageList::emitInput(int code, int key, int value) {
+  emit input(inputEvent(code, key, value));
+}
+
+void PageList::select(int row, int key) {
+  selected_ = row;
+  update();
+  emitInput(runtime::ev::NewSelection, key, row);
 }
 
 void PageList::resizeEvent(QResizeEvent* event) {
@@ -257,21 +268,19 @@ void PageList::mousePressEvent(QMouseEvent* event) {
   const int row = rowAt(event->position().toPoint());
   const bool onRow = row > 0 && row <= pageRows();
   if (event->button() == Qt::LeftButton) {
-    if (onRow) {
-      selected_ = row;
-      update();
-      emit input(runtime::ev::NewSelection, row, 0);
-    }
+    if (onRow) select(row, runtime::key::MouseLeft);
     return;
   }
   if (event->button() == Qt::RightButton) {
-    // The popup acts on the highlighted row, so the row under the mouse is selected first.
-    if (onRow && row != selected_) {
-      selected_ = row;
-      update();
-      emit input(runtime::ev::NewSelection, row, 0);
+    if (!alerts(alertKeys_, runtime::key::MouseRight)) {
+      if (onRow) select(row, runtime::key::MouseRight);
+      return;
     }
-    emit input(runtime::ev::AlertKey, runtime::key::MouseRight, 0);
+    // The popup the alerted right button brings acts on the highlighted row, so the row
+    // under the mouse is selected first; that selection carries no key, or it would bring
+    // a popup of its own.
+    if (onRow && row != selected_) select(row, runtime::key::None);
+    emit input(alertEvent(runtime::key::MouseRight));
     return;
   }
   QFrame::mousePressEvent(event);
@@ -279,61 +288,49 @@ void PageList::mousePressEvent(QMouseEvent* event) {
 
 void PageList::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rowsArea().contains(event->position().toPoint())) {
-    emit input(runtime::ev::AlertKey, runtime::key::MouseLeft2, 0);
+    if (alerts(alertKeys_, runtime::key::MouseLeft2)) {
+      emit input(alertEvent(runtime::key::MouseLeft2));
+    }
     return;
   }
   QFrame::mouseDoubleClickEvent(event);
 }
 
 void PageList::keyPressEvent(QKeyEvent* event) {
-  const Qt::KeyboardModifiers mods = event->modifiers();
-  const bool ctrl = (mods & Qt::ControlModifier) != 0;
-  const bool alt = (mods & (Qt::AltModifier | Qt::MetaModifier)) != 0;
-  auto scroll = [this](int code) { emit input(code, 0, 0); };
-  auto alert = [this](int code, int ch = 0) { emit input(runtime::ev::AlertKey, code, ch); };
-  if (alt) {
-    QFrame::keyPressEvent(event);  // access keys of the window's buttons
+  const int code = keyCodeOf(*event);
+  if (alerts(alertKeys_, code)) {
+    emit input(alertEvent(code));
     return;
   }
-  switch (event->key()) {
-    case Qt::Key_Up:
-      return scroll(runtime::ev::ScrollUp);
-    case Qt::Key_Down:
-      return scroll(runtime::ev::ScrollDown);
-    case Qt::Key_PageUp:
-      return scroll(runtime::ev::PageUp);
-    case Qt::Key_PageDown:
-      return scroll(runtime::ev::PageDown);
-    case Qt::Key_Home:
-      return scroll(runtime::ev::ScrollTop);
-    case Qt::Key_End:
-      return scroll(runtime::ev::ScrollBottom);
-    case Qt::Key_Insert:
-      return alert(runtime::key::Insert);
-    case Qt::Key_Delete:
-      return alert(runtime::key::Delete);
-    case Qt::Key_Backspace:
-      return alert(runtime::key::Backspace, runtime::key::Backspace);
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      if (ctrl) return alert(runtime::key::CtrlEnter);
-      break;
-    case Qt::Key_Apostrophe:
-      if (ctrl) return alert(runtime::key::CtrlApostrophe);
-      break;
+  switch (code) {
+    case runtime::key::Up:
+      return emitInput(runtime::ev::ScrollUp, code);
+    case runtime::key::Down:
+      return emitInput(runtime::ev::ScrollDown, code);
+    case runtime::key::PageUp:
+      return emitInput(runtime::ev::PageUp, code);
+    case runtime::key::PageDown:
+      return emitInput(runtime::ev::PageDown, code);
+    case runtime::key::Home:
+      return emitInput(runtime::ev::ScrollTop, code);
+    case runtime::key::End:
+      return emitInput(runtime::ev::ScrollBottom, code);
+    case runtime::key::Backspace:
+      // The locator's own key, alerted or not.
+      emit input(alertEvent(code));
+      return;
     default:
       break;
   }
-  const QString text = event->text();
-  if (!ctrl && !text.isEmpty() && text.at(0).isPrint()) {
+  if (typesText(*event)) {
     // Typed characters feed the list's incremental locator, as CP1251 bytes.
-    for (char32_t u : text.toUcs4()) {
-      const int code = runtime::unicodeToCp1251(u);
-      if (code < 0) {
+    for (char32_t u : event->text().toUcs4()) {
+      const int byte = runtime::unicodeToCp1251(u);
+      if (byte < 0) {
         QApplication::beep();
         continue;
       }
-      alert(code, code);
+      emit input(characterEvent(byte));
     }
     return;
   }
@@ -341,14 +338,16 @@ void PageList::keyPressEvent(QKeyEvent* event) {
 }
 
 void PageList::wheelEvent(QWheelEvent* event) {
+  // A turn of the wheel is no key; it still replaces the code of the last one, so that a
+  // right click's popup does not come back on the next selection.
   wheel_ += event->angleDelta().y();
   while (wheel_ >= 120) {
     wheel_ -= 120;
-    emit input(runtime::ev::ScrollUp, 0, 0);
+    emitInput(runtime::ev::ScrollUp, runtime::key::None);
   }
   while (wheel_ <= -120) {
     wheel_ += 120;
-    emit input(runtime::ev::ScrollDown, 0, 0);
+    emitInput(runtime::ev::ScrollDown, runtime::key::None);
   }
   event->accept();
 }

@@ -3,7 +3,9 @@
 // the list's format, with a scroll bar of its own. The bar does not scroll anything here: its
 // arrows, page areas and thumb are requests to the procedure, which builds the next page from
 // the file; the thumb shows the procedure's 0..100 position in the whole key, not a row.
-// Keys and clicks become the list's events (scroll requests, new selection, alerted keys).
+// Keys and clicks become the list's events (scroll requests, new selection, alerted keys),
+// each carrying the key or mouse button that caused it. Keys the list alerts reach the
+// procedure as alerted keys; typed characters and Backspace always do, for the locator.
 
 #include <QFrame>
 #include <QScrollBar>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "gui/dialog_units.h"
+#include "runtime/event.h"
 #include "runtime/list_format.h"
 
 namespace gui {
@@ -24,6 +27,8 @@ class PageList : public QFrame {
   void setColumns(const std::vector<runtime::ListColumn>& columns, const DialogUnits& units);
   void setPage(const std::vector<std::vector<std::string>>& rows, int selected, int thumb,
                bool scrollbar);
+  // The keys and mouse buttons (runtime::key) the procedure wants to hear of.
+  void setAlertKeys(const std::vector<int>& keys) { alertKeys_ = keys; }
 
   // Whole rows that fit below the header with the list's font.
   int rowsVisible() const;
@@ -41,8 +46,8 @@ class PageList : public QFrame {
   QScrollBar* scrollBar() const { return bar_; }
 
  signals:
-  // An event for the procedure: code (runtime::ev), value and the key's character.
-  void input(int code, int value, int keyChar);
+  // An event for the procedure; its field is left for the owner to fill in.
+  void input(const runtime::Event& event);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -68,6 +73,8 @@ class PageList : public QFrame {
   QRect rowsArea() const;
   void placeScrollBar();
   void barAction(int action);
+  void emitInput(int code, int key, int value = 0);
+  void select(int row, int key);
   void paintHeader(QPainter& painter, const QRect& area);
   void paintRows(QPainter& painter, const QRect& area);
 
@@ -77,6 +84,7 @@ class PageList : public QFrame {
   int thumb_ = 0;
   bool scrollbarOn_ = true;
   int wheel_ = 0;
+  std::vector<int> alertKeys_;
   QScrollBar* bar_ = nullptr;
 };
 

@@ -4,12 +4,14 @@
 #include <QThread>
 
 #include "gui/frame_window.h"
+#include "gui/qt_texts.h"
 #include "gui/window_host.h"
 #include "gui/window_view.h"
 
 namespace gui {
 
 QtBackend::QtBackend() : host_(std::make_unique<WindowHost>(replies_, activeThread_)) {
+  installQtTexts();
   // Windows close when their procedures close them, never because the last one went.
   QApplication::setQuitOnLastWindowClosed(false);
   aboutToQuit_ = QObject::connect(qApp, &QCoreApplication::aboutToQuit, host_.get(), [this] {
@@ -23,9 +25,8 @@ QtBackend::~QtBackend() {
   replies_.releaseAll();
 }
 
-template <typename F>
-void QtBackend::post(F&& f) {
-  QMetaObject::invokeMethod(host_.get(), std::forward<F>(f), Qt::QueuedConnection);
+void QtBackend::post(std::function<void()> task) {
+  tasks_.post(std::move(task));
 }
 
 void QtBackend::openWindow(const runtime::WindowSnapshot& window) {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <vector>
 
+#include "gui/gui_tasks.h"
 #include "gui/pending_replies.h"
 #include "runtime/backend.h"
 
@@ -49,14 +50,14 @@ class QtBackend : public runtime::Backend {
   WindowHost& host() { return *host_; }
 
  private:
-  template <typename F>
-  void post(F&& f);
+  void post(std::function<void()> task);
   int wait(int fallback, const std::function<void(PendingReplies::Token)>& show);
 
   std::atomic<runtime::ThreadId> activeThread_{0};
   std::atomic<int> exitCode_{0};
   PendingReplies replies_;
   std::unique_ptr<WindowHost> host_;
+  GuiTasks tasks_;
   QMetaObject::Connection aboutToQuit_;
 
   // Snapshots on their way to the GUI thread: a window that changes faster than it is drawn

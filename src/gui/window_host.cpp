@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -24,6 +25,10 @@ WindowHost::WindowHost(PendingReplies& replies, std::atomic<runtime::ThreadId>& 
 
 WindowHost::~WindowHost() {
   closeRequests();
+  // Work windows die with the frame; what they report while it is half gone reaches no one.
+  for (auto& [id, view] : views_) {
+    if (view) view->disconnect(this);
+  }
   for (auto& [id, view] : views_) {
     if (view && view->outer()->parent() == nullptr) delete view->outer();
   }
@@ -68,6 +73,15 @@ void WindowHost::openWindow(const runtime::WindowSnapshot& s) {
     view = new WindowView(s, frame_, nullptr);
     sub = frame_->mdiArea()->addSubWindow(view);
     view->attachSubWindow(sub);
+    // A window that keeps its size stays at the sub-window's corner when the sub-window is
+    // enlarged (dragged larger or maximised): its controls never move.
+    if (!s.resizable && sub->layout() != nullptr) {
+      sub->layout()->setAlignment(view, Qt::AlignLeft | Qt::AlignTop);
+    }
+    connect(sub, &QMdiSubWindow::windowStateChanged, this,
+            [this, sub](Qt::WindowStates before, Qt::WindowStates now) {
+              if ((now & Qt::WindowMinimized) && !(before & Qt::WindowMinimized)) minimised(sub);
+            });
   } else {
     // Windows of their own stay above the frame and close with it.
     view = new WindowView(s, frame_, frame_);
@@ -94,17 +108,36 @@ void WindowHost::openWindow(const runtime::WindowSnapshot& s) {
 }
 
 void WindowHost::cascade(QMdiSubWindow* sub) {
-  // Each new work window opens a title bar's height below and right of the previous one,
-  // starting over at the corner when it would no longer fit.
+  // Each new work window opens a title bar's height below and right of the previous one, in
+  // the first such place that no other work window has its corner on: a window opened again
+  // never covers another exactly. The area scrolls to whatever lies beyond its edges.
   QMdiArea* area = frame_->mdiArea();
   const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub) + 4;
-  const int others = static_cast<int>(area->subWindowList().size()) - 1;
-  const QSize room = area->viewport()->size();
-  QPoint at(others * step, others * step);
-  if (at.x() + sub->width() > room.width() || at.y() + sub->height() > room.height()) {
-    at = QPoint(0, 0);
+  std::vector<QPoint> taken;
+  for (QMdiSubWindow* other : area->subWindowList()) {
+    if (other != sub) taken.push_back(other->pos());
   }
-  sub->move(at);
+  for (int k = 0;; ++k) {
+    const QPoint at(k * step, k * step);
+    if (std::find(taken.begin(), taken.end(), at) == taken.end()) {
+      sub->move(at);
+      return;
+    }
+  }
+}
+
+void WindowHost::minimised(QMdiSubWindow* sub) {
+  // The active window went down to an icon: the one used before it takes over, as when it
+  // closes.
+  if (!frame_ || frame_->mdiArea()->activeSubWindow() != sub) return;
+  for (auto it = activation_.rbegin(); it != activation_.rend(); ++it) {
+    const WindowView* v = view(*it);
+    auto* other = v != nullptr ? qobject_cast<QMdiSubWindow*>(v->outer()) : nullptr;
+    if (other != nullptr && other != sub && !other->isMinimized() && other->isVisible()) {
+      frame_->mdiArea()->setActiveSubWindow(other);
+      return;
+    }
+  }
 }
 
 void WindowHost::updateWindow(const runtime::WindowSnapshot& s) {

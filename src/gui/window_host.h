@@ -46,6 +46,7 @@ class WindowHost : public QObject {
  private:
   void subWindowActivated(QMdiSubWindow* sub);
   void cascade(QMdiSubWindow* sub);
+  void minimised(QMdiSubWindow* sub);
   void noteActivated(runtime::WindowId id, bool announce);
   void publishActiveThread();
   void changeThreadModal(runtime::ThreadId thread, int delta);

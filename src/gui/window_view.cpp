@@ -278,19 +278,6 @@ void WindowView::closeEvent(QCloseEvent* event) {
 
 void WindowView::keyPressEvent(QKeyEvent* event) {
   const bool plain = event->modifiers() == Qt::NoModifier;
-  if (event->key() == Qt::Key_F1 && plain) {
-    // Help is a key the procedures alert; a list's keys all belong to its locator.
-    const int number = controls_->numberOf(focusWidget());
-    const runtime::ControlSnapshot* c = controls_->control(number);
-    if (c == nullptr || c->kind != runtime::ControlKind::List) {
-      runtime::Event e;
-      e.code = runtime::ev::AlertKey;
-      e.field = number;
-      e.value = runtime::key::F1;
-      send(e);
-      return;
-    }
-  }
   if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain) {
     // Enter presses the button that has the focus, as Space does.
     if (auto* b = qobject_cast<QAbstractButton*>(focusWidget()); b != nullptr && b->isEnabled()) {
@@ -298,9 +285,13 @@ void WindowView::keyPressEvent(QKeyEvent* event) {
       return;
     }
   }
-  if (event->key() == Qt::Key_Escape && plain && !sub_) {
-    requestClose();
-    return;
+  if (event->key() == Qt::Key_Escape && plain) {
+    // A form's Esc is its Cancel button; a window of its own without one asks to close.
+    if (usable() && controls_->press(snap_.escapeButton, runtime::key::Escape)) return;
+    if (!sub_) {
+      requestClose();
+      return;
+    }
   }
   QWidget::keyPressEvent(event);
 }

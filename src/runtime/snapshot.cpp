@@ -49,6 +49,7 @@ WindowSnapshot takeSnapshot(const Window& w, bool blocked) {
   s.height = w.height;
   s.minWidth = w.minWidth;
   s.minHeight = w.minHeight;
+  s.escapeButton = w.escapeButton;
   {
     s.fontName = w.def.fontName;
     s.fontSize = w.def.fontSize;

@@ -28,6 +28,7 @@ struct WindowSnapshot {
   std::string caption;
   int x = -1, y = -1, width = 0, height = 0;
   int minWidth = 0, minHeight = 0;
+  int escapeButton = 0;
   std::string fontName;
   int fontSize = 8;
   std::string helpId;

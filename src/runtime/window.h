@@ -72,6 +72,7 @@ class Window {
   int x = -1, y = -1;  // dialog units; -1 until placed
   int width = 0, height = 0;
   int minWidth = 0, minHeight = 0;
+  int escapeButton = 0;  // the button Esc presses (a form's Cancel); 0: Esc asks to close
   int timer = 0;
   int focus = 0;
   std::vector<std::string> statusTexts;

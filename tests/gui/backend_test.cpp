@@ -280,6 +280,56 @@ TEST_F(Backend, AUserCloseIsOnlyARequestToTheProcedure) {
   EXPECT_TRUE(until([&] { return viewOf("R") == nullptr; }));
 }
 
+// Three procedure threads at once open and fill windows, change the shared toolbar and wait
+// on message boxes, while the GUI thread draws and answers: run under ThreadSanitizer, this
+// is the Qt backend's test of its hand-over between threads.
+TEST_F(Backend, ThreeThreadsDriveWindowsBoxesAndTheToolbarAtOnce) {
+  start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
+  FrameWindow* frame = waitFrame();
+  ASSERT_NE(frame, nullptr);
+  constexpr int kThreads = 3;
+  constexpr int kRounds = 4;
+  auto done = std::make_shared<std::atomic<int>>(0);
+  auto answers = std::make_shared<std::atomic<int>>(0);
+  for (int k = 0; k < kThreads; ++k) {
+    start([k, done, answers] {
+      runtime::WindowDef def = testWindow("T" + std::to_string(k), k != 0);
+      runtime::ControlDef list =
+          testControl(1, runtime::ControlKind::List, "?LIST", {4, 4, 190, 80});
+      list.format = "40L(2)|~Телефон~C(0)@s10@80L(2)|~Фамилия~C(0)@s17@";
+      def.controls = {list, testControl(2, runtime::ControlKind::Prompt, "?P", {4, 90, 60, 10})};
+      for (int round = 0; round < kRounds; ++round) {
+        runtime::openWindow(def);
+        for (int row = 0; row < 5; ++row) {
+          runtime::control(1).rows.push_back({std::to_string(round * 10 + row), "ab"});
+        }
+        runtime::control(1).selected = 1 + round % 5;
+        runtime::control(2).text = cp("Раунд ") + std::to_string(round);
+        runtime::display();
+        runtime::setTip(2000 + k, cp("Поток ") + std::to_string(k) + " " + std::to_string(round));
+        if (runtime::messageBox(cp("Дальше?"), cp("Поток"), runtime::Icon::Question,
+                                button::Yes | button::No, button::No) == button::Yes) {
+          answers->fetch_add(1);
+        }
+        runtime::closeWindow();
+      }
+      done->fetch_add(1);
+    });
+  }
+  ASSERT_TRUE(until([&] {
+    if (QMessageBox* box = shownBox()) buttonFor(*box, button::Yes)->click();
+    return done->load() == kThreads;
+  }));
+  EXPECT_EQ(answers->load(), kThreads * kRounds);
+  // The toolbar ends as each thread left it.
+  for (int k = 0; k < kThreads; ++k) {
+    const QString tip = QString("Поток %1 %2").arg(k).arg(kRounds - 1);
+    EXPECT_TRUE(until([&] { return frame->toolbarButton(2000 + k)->toolTip() == tip; })) << k;
+  }
+  settle();
+  EXPECT_TRUE(host().views().empty());
+}
+
 TEST_F(Backend, TheWaitCursorShowsOverItsOwnThreadsWindowsOnly) {
   start(windowProc(testWindow("Busy", false), std::make_shared<EventLog>(),
                    [] { runtime::setWaitCursor(true); }));

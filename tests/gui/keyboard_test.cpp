@@ -1,0 +1,161 @@
+// The keyboard: F10 and Alt take it to the frame's menu bar from a work window, the menu's
+// commands have access keys, Esc in a card form is its Cancel button; Qt's own texts (a work
+// window's system menu, an entry's edit menu, standard buttons) are Russian.
+
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include "gui/frame_window.h"
+#include "gui_harness.h"
+#include "layout/windows.h"
+
+namespace gui::test {
+namespace {
+
+using runtime::ControlKind;
+namespace ev = runtime::ev;
+
+int numberOf(const runtime::WindowDef& def, const std::string& label) {
+  for (const runtime::ControlDef& c : def.controls) {
+    if (c.label == label) return c.number;
+  }
+  return 0;
+}
+
+bool russian(const QString& text) {
+  static const QRegularExpression cyrillic("[А-Яа-яЁё]");
+  return text.contains(cyrillic);
+}
+
+// The key presses sent straight to a widget, as the focused one would receive them.
+void send(QWidget* w, QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers mods = {}) {
+  QKeyEvent e(type, key, mods);
+  QApplication::sendEvent(w, &e);
+}
+
+class Keyboard : public GuiTest {
+ protected:
+  // The frame with the city directory inside; the list of the directory.
+  QWidget* openDirectory(const std::shared_ptr<EventLog>& frameLog) {
+    start(windowProc(phonedir::layout::frameWindow(), frameLog));
+    if (waitFrame() == nullptr) return nullptr;
+    start(windowProc(phonedir::layout::gorodWindow(), std::make_shared<EventLog>()));
+    WindowView* view = waitView(phonedir::layout::gorodWindow().proc);
+    return view != nullptr ? view->control(numberOf(phonedir::layout::gorodWindow(), "?LIST"))
+                           : nullptr;
+  }
+};
+
+TEST_F(Keyboard, F10AndAltTakeTheKeyboardToTheMenuBar) {
+  auto frameLog = std::make_shared<EventLog>();
+  QWidget* list = openDirectory(frameLog);
+  ASSERT_NE(list, nullptr);
+  QMenuBar* bar = host().frame()->menuBar();
+  const QList<QAction*> entries = bar->actions();
+  ASSERT_EQ(entries.size(), 3);
+
+  send(list, QEvent::KeyPress, Qt::Key_F10);
+  EXPECT_EQ(bar->activeAction(), entries[0]) << "F10";
+  // On the menu bar the arrows move and Enter chooses.
+  send(bar, QEvent::KeyPress, Qt::Key_Right);
+  EXPECT_EQ(bar->activeAction(), entries[1]);
+  send(bar, QEvent::KeyPress, Qt::Key_Return);
+  ASSERT_TRUE(until([&] { return frameLog->has(ev::Accepted, -2); }));
+  settle();
+  ASSERT_EQ(bar->activeAction(), nullptr);
+
+  // Alt pressed and released alone, as the window system reports it.
+  send(list, QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
+  send(list, QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+  send(list, QEvent::KeyRelease, Qt::Key_Alt);
+  EXPECT_EQ(bar->activeAction(), entries[0]) << "Alt";
+}
+
+TEST_F(Keyboard, EveryMenuCommandHasItsOwnAccessKey) {
+  start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
+  FrameWindow* frame = waitFrame();
+  ASSERT_NE(frame, nullptr);
+  settle();
+  QStringList keys;
+  for (const runtime::ControlDef& c : phonedir::layout::frameWindow().controls) {
+    if (c.kind != ControlKind::MenuItem) continue;
+    SCOPED_TRACE(c.label);
+    const QString shown = frame->menuAction(c.number)->text();
+    EXPECT_EQ(QString(shown).remove('&'), QString::fromStdString(c.text));
+    const QString key = QKeySequence::mnemonic(shown).toString();
+    EXPECT_FALSE(key.isEmpty());
+    EXPECT_FALSE(keys.contains(key)) << key.toStdString();
+    keys << key;
+  }
+}
+
+TEST_F(Keyboard, EscInACardFormPressesItsCancelButton) {
+  const runtime::WindowDef* cards[] = {&phonedir::layout::phoneCardWindow(),
+                                       &phonedir::layout::streetCardWindow(),
+                                       &phonedir::layout::personalCardWindow()};
+  for (const runtime::WindowDef* def : cards) {
+    SCOPED_TRACE(def->proc);
+    const int cancel = numberOf(*def, "?CANCEL");
+    ASSERT_NE(cancel, 0);
+    auto log = std::make_shared<EventLog>();
+    start(windowProc(*def, log, [cancel] {
+      runtime::window().escapeButton = cancel;
+      runtime::display();
+    }));
+    WindowView* view = waitView(def->proc);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(until([&] { return view->snapshot().escapeButton == cancel; }));
+    // From whichever control has the focus: an entry.
+    QLineEdit* entry = view->findChild<QLineEdit*>();
+    ASSERT_NE(entry, nullptr);
+    send(entry, QEvent::KeyPress, Qt::Key_Escape);
+    ASSERT_TRUE(until([&] { return log->has(ev::Accepted, cancel); }));
+    EXPECT_EQ(log->with(ev::Accepted, cancel).front().keyCode, runtime::key::Escape);
+    EXPECT_FALSE(log->has(ev::CloseWindow));
+    view->outer()->close();
+    ASSERT_TRUE(until([&] { return viewOf(def->proc) == nullptr; }));
+  }
+}
+
+TEST_F(Keyboard, QtsOwnTextsAreRussian) {
+  start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
+  ASSERT_NE(waitFrame(), nullptr);
+  runtime::WindowDef def = testWindow("W", true);
+  def.controls = {testControl(1, ControlKind::Entry, "?E", {4, 4, 60, 10})};
+  start(windowProc(def, std::make_shared<EventLog>()));
+  WindowView* view = waitView("W");
+  ASSERT_NE(view, nullptr);
+
+  auto* sub = qobject_cast<QMdiSubWindow*>(view->outer());
+  ASSERT_NE(sub, nullptr);
+  for (const QAction* a : sub->systemMenu()->actions()) {
+    if (!a->isSeparator()) {
+      EXPECT_TRUE(russian(a->text())) << a->text().toStdString();
+    }
+  }
+  auto* entry = qobject_cast<QLineEdit*>(view->control(1));
+  ASSERT_NE(entry, nullptr);
+  std::unique_ptr<QMenu> menu(entry->createStandardContextMenu());
+  for (const QAction* a : menu->actions()) {
+    if (!a->isSeparator()) {
+      EXPECT_TRUE(russian(a->text())) << a->text().toStdString();
+    }
+  }
+  QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Yes |
+                           QDialogButtonBox::No);
+  for (const QAbstractButton* b : buttons.buttons()) {
+    if (b->text() != "OK") {
+      EXPECT_TRUE(russian(b->text())) << b->text().toStdString();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace gui::test

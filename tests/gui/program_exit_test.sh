@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The program built with AddressSanitizer, started on a virtual display in an empty data
+# folder and closed through the window system as a user closes it, ends with exit code 0:
+# no memory error and no leak but those the suppression file names.
+#   program_exit_test.sh PROGRAM X_CLOSE SUPPRESSIONS
+set -euo pipefail
+program=$1 closer=$2 suppressions=$3
+
+if [ "${4:-}" != "--on-display" ]; then
+  data=$(mktemp -d)
+  trap 'rm -rf "$data"' EXIT
+  code=0
+  (cd "$data" && xvfb-run -a -s "-screen 0 1280x900x24" "$0" "$@" --on-display) || code=$?
+  if [ "$code" -ne 0 ] || grep -q "Sanitizer" "$data/stderr.log"; then
+    echo "the program ended with exit code $code" >&2
+    cat "$data/stderr.log" >&2
+    exit 1
+  fi
+  exit 0
+fi
+
+# On the display, in the data folder.
+export QT_QPA_PLATFORM=xcb
+export ASAN_OPTIONS=detect_leaks=1
+export LSAN_OPTIONS=suppressions=$suppressions:print_suppressions=0
+"$program" 2>stderr.log &
+pid=$!
+if ! ASAN_OPTIONS=detect_leaks=0 "$closer" 60; then
+  kill "$pid" 2>/dev/null || true
+  exit 1
+fi
+wait "$pid"
