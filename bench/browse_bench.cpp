@@ -28,6 +28,7 @@
 #include "runtime/runtime.h"
 #include "sqlite_baseline.h"
 #include "storage/keyed_file.h"
+#include "storage/view.h"
 #include "street/street.h"
 
 namespace {
@@ -300,6 +301,35 @@ void BM_City(benchmark::State& state) {
   driveList(state, s, op, locate, order == 4 ? 2 : order % 3 + 1);
 }
 
+// Breakdown: what the engine's key distribution reads on every refresh and sort change, timed
+// on this thread: the view reset to the order and read from the last record, then again from
+// the first (with the street lookups in the city). range(1): 0 streets, 1 city by NAME_KEY.
+void BM_EndsRead(benchmark::State& state) {
+  const int64_t count = state.range(0);
+  const bool city = state.range(1) == 1;
+  const std::string dir = city ? cityTown(count) : streetTown(count);
+  phonedir::PHO_RECORD pho{};
+  phonedir::STR_RECORD str{};
+  storage::KeyedFile phone(phonedir::PHONE_FILE(), &pho, dir + "/PHONE.db");
+  storage::KeyedFile street(phonedir::STREET_FILE(), &str, dir + "/STREET.db");
+  if (street.open() != 0 || (city && phone.open() != 0)) fail("cannot open " + dir);
+  storage::KeyedFile& primary = city ? phone : street;
+  storage::View view(primary);
+  if (city) view.join(street, phonedir::STR_NUM_KEY, {"STREET"});
+  const int key = city ? phonedir::PHO_NAME_KEY : phonedir::STR_NAME_KEY;
+  timed(
+      state, [](int64_t) {},
+      [&](int64_t) {
+        for (bool last : {true, false}) {
+          view.close();
+          primary.set(key);
+          view.open();
+          benchmark::DoNotOptimize(last ? view.prev() : view.next());
+        }
+      });
+  view.close();
+}
+
 void streetArgs(benchmark::internal::Benchmark* b) {
   for (int64_t n : {10000, 200000, 1000000})
     for (int op = kRefresh; op <= kRoundTrip; ++op) b->Args({n, op});
@@ -320,5 +350,14 @@ BENCHMARK(BM_Street)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_City)->Apply(cityArgs)->UseManualTime()->Iterations(300)->Unit(
     benchmark::kMicrosecond);
+
+BENCHMARK(BM_EndsRead)
+    ->Args({10000, 0})
+    ->Args({1000000, 0})
+    ->Args({10000, 1})
+    ->Args({1000000, 1})
+    ->UseManualTime()
+    ->Iterations(300)
+    ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();
