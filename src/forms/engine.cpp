@@ -106,6 +106,7 @@ void Engine::PREPAREPROCEDURE() {
   WINDOWOPENED = true;
   for (const auto& [control, binding] : def_.bindings) runtime::bind(control, binding);
   runtime::Window& w = runtime::window();
+  w.escapeButton = def_.cancel;  // Esc cancels the card
   w.minWidth = w.width;
   w.minHeight = w.height;
   WINRESIZE.INITIALIZE(phonedir::layout::strategy::Standard);
