@@ -375,7 +375,11 @@ TEST(DamagedFolders, NeitherTheDumpNorTheStartUpReadsWrongDataOrChangesWhatItRef
       if (same) continue;
       // The start-up opens PHONE (the conversion check) and PERSONAL (the personal directory):
       // those two it may repair once it has recognised them.
-      EXPECT_TRUE((name == "PHONE.db" || name == "PERSONAL.db") && repaired && !told)
+      // A list that meets keys out of step with their records says so (46) and marks the
+      // keys for the rebuild at the next open: a change to a file it has recognised.
+      const bool markedForRebuild = shown.find("(46)") != std::string::npos;
+      EXPECT_TRUE((name == "PHONE.db" || name == "PERSONAL.db") &&
+                  ((repaired && !told) || markedForRebuild))
           << name << " changed, though it was not recognised and repaired:\n"
           << shown;
       EXPECT_EQ(test::integrityCheck((dir / name).string()), "ok");
