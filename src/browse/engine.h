@@ -82,6 +82,9 @@ class Engine {
   void BUTTONCHANGE();
   void BUTTONDELETE();
   void CALLUPDATE();
+  // The list's insert, change and delete buttons, pressed: the highlighted record is re-read
+  // and the card called. False for any other control.
+  bool pressUpdateButton(int control);
   void POSTVCREDIT1();
   void POSTVCREDIT2();
 

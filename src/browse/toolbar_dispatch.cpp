@@ -136,6 +136,21 @@ void primeEmpty(storage::KeyedFile& file) {
 }
 }  // namespace
 
+bool Engine::pressUpdateButton(int control) {
+  const Buttons& b = def_.buttons;
+  if (control == 0 || (control != b.insert && control != b.change && control != b.erase))
+    return false;
+  SYNCWINDOW();
+  if (control == b.insert) {
+    BUTTONINSERT();
+  } else if (control == b.change) {
+    BUTTONCHANGE();
+  } else {
+    BUTTONDELETE();
+  }
+  return true;
+}
+
 void Engine::BUTTONINSERT() {
   primeEmpty(*def_.primary);
   request_.LOCALREQUEST = phonedir::INSERTRECORD;

@@ -163,19 +163,8 @@ void GOROD() {
         houseAndFlat();
         runtime::select(ctl::LIST);
         break;
-      case ctl::INSERT:
-        list.SYNCWINDOW();
-        list.BUTTONINSERT();
-        break;
-      case ctl::CHANGE:
-        list.SYNCWINDOW();
-        list.BUTTONCHANGE();
-        break;
-      case ctl::DELETE:
-        list.SYNCWINDOW();
-        list.BUTTONDELETE();
-        break;
       default:
+        list.pressUpdateButton(runtime::accepted());
         break;
     }
   }

@@ -74,19 +74,8 @@ void PERSONAL() {
         list.SYNCWINDOW();
         runtime::post(runtime::ev::CloseWindow);
         break;
-      case ctl::INSERT_2:
-        list.SYNCWINDOW();
-        list.BUTTONINSERT();
-        break;
-      case ctl::CHANGE_2:
-        list.SYNCWINDOW();
-        list.BUTTONCHANGE();
-        break;
-      case ctl::DELETE_2:
-        list.SYNCWINDOW();
-        list.BUTTONDELETE();
-        break;
       default:
+        list.pressUpdateButton(runtime::accepted());
         break;
     }
   }

@@ -111,19 +111,8 @@ void STREET() {
         request.LOCALRESPONSE = REQUESTCOMPLETED;
         runtime::post(runtime::ev::CloseWindow);
         break;
-      case ctl::INSERT_3:
-        list.SYNCWINDOW();
-        list.BUTTONINSERT();
-        break;
-      case ctl::CHANGE_3:
-        list.SYNCWINDOW();
-        list.BUTTONCHANGE();
-        break;
-      case ctl::DELETE_3:
-        list.SYNCWINDOW();
-        list.BUTTONDELETE();
-        break;
       default:
+        list.pressUpdateButton(runtime::accepted());
         break;
     }
   }
