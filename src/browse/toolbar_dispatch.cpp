@@ -15,22 +15,7 @@
 namespace browse {
 namespace {
 
-namespace tb {
-using namespace phonedir::layout::frame;
-constexpr int Insert = TBARBRWINSERT;
-constexpr int Change = TBARBRWCHANGE;
-constexpr int Delete = TBARBRWDELETE;
-constexpr int Select = TBARBRWSELECT;
-constexpr int Bottom = TBARBRWBOTTOM;
-constexpr int Top = TBARBRWTOP;
-constexpr int PageDown = TBARBRWPAGEDOWN;
-constexpr int PageUp = TBARBRWPAGEUP;
-constexpr int Down = TBARBRWDOWN;
-constexpr int Up = TBARBRWUP;
-constexpr int Locate = TBARBRWLOCATE;
-constexpr int History = kToolbarHistory;
-constexpr int Help = kToolbarHelp;
-}  // namespace tb
+namespace tb = phonedir::layout::toolbar;
 
 // The list event each navigation number stands for.
 int listEventFor(int number) {

@@ -7,6 +7,7 @@
 #include "layout/windows.h"
 #include "runtime/event.h"
 #include "runtime/runtime.h"
+#include "runtime/window_guard.h"
 #include "shell/globals.h"
 #include "shell/procedure.h"
 #include "storage/record_fields.h"
@@ -26,11 +27,6 @@ struct FilesOpen {
     CLOSEFILE_PHONE();
     CLOSEFILE_STREET();
   }
-};
-
-struct WindowOpen {
-  explicit WindowOpen(const runtime::WindowDef& def) { runtime::openWindow(def); }
-  ~WindowOpen() { runtime::closeWindow(); }
 };
 
 browse::Def cityList() {
@@ -81,7 +77,7 @@ void GOROD() {
   SingleInstance instance(RUNNING_GOROD, request.LOCALREQUEST);
   if (!instance.mayRun()) return;
   FilesOpen filesOpen;
-  WindowOpen window(layout::gorodWindow());
+  runtime::WindowGuard window(layout::gorodWindow());
   char LOC_HOME[4];
   char LOC_KVART[4];
   std::memset(LOC_HOME, ' ', sizeof LOC_HOME);

@@ -14,19 +14,7 @@
 namespace forms {
 namespace {
 
-namespace tb {
-using namespace phonedir::layout::frame;
-constexpr int First = kToolbarFirst;
-constexpr int Insert = TBARBRWINSERT;
-constexpr int Bottom = TBARBRWBOTTOM;
-constexpr int Top = TBARBRWTOP;
-constexpr int PageDown = TBARBRWPAGEDOWN;
-constexpr int PageUp = TBARBRWPAGEUP;
-constexpr int Down = TBARBRWDOWN;
-constexpr int Up = TBARBRWUP;
-constexpr int History = kToolbarHistory;
-constexpr int Last = kToolbarLast;
-}  // namespace tb
+namespace tb = phonedir::layout::toolbar;
 
 using phonedir::CHANGERECORD;
 using phonedir::DELETERECORD;

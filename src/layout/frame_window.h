@@ -27,3 +27,24 @@ inline constexpr int kToolbarFirst = TBARBRWINSERT;
 inline constexpr int kToolbarLast = kToolbarHelp;
 
 }  // namespace phonedir::layout::frame
+
+// The frame toolbar's numbers by what they do for the window the frame relays them to.
+namespace phonedir::layout::toolbar {
+
+inline constexpr int Insert = frame::TBARBRWINSERT;
+inline constexpr int Change = frame::TBARBRWCHANGE;
+inline constexpr int Delete = frame::TBARBRWDELETE;
+inline constexpr int Select = frame::TBARBRWSELECT;
+inline constexpr int Bottom = frame::TBARBRWBOTTOM;
+inline constexpr int Top = frame::TBARBRWTOP;
+inline constexpr int PageDown = frame::TBARBRWPAGEDOWN;
+inline constexpr int PageUp = frame::TBARBRWPAGEUP;
+inline constexpr int Down = frame::TBARBRWDOWN;
+inline constexpr int Up = frame::TBARBRWUP;
+inline constexpr int Locate = frame::TBARBRWLOCATE;
+inline constexpr int History = frame::kToolbarHistory;
+inline constexpr int Help = frame::kToolbarHelp;
+inline constexpr int First = frame::kToolbarFirst;
+inline constexpr int Last = frame::kToolbarLast;
+
+}  // namespace phonedir::layout::toolbar

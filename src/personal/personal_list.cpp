@@ -6,6 +6,7 @@
 #include "runtime/event.h"
 #include "runtime/locale/charset.h"
 #include "runtime/runtime.h"
+#include "runtime/window_guard.h"
 #include "shell/globals.h"
 #include "shell/procedure.h"
 
@@ -17,11 +18,6 @@ namespace ctl = layout::personal;
 struct FileOpen {
   FileOpen() { OPENFILE_PERSONAL(); }
   ~FileOpen() { CLOSEFILE_PERSONAL(); }
-};
-
-struct WindowOpen {
-  explicit WindowOpen(const runtime::WindowDef& def) { runtime::openWindow(def); }
-  ~WindowOpen() { runtime::closeWindow(); }
 };
 
 browse::Def personalList() {
@@ -53,7 +49,7 @@ void PERSONAL() {
   SingleInstance instance(RUNNING_PERSONAL, request.LOCALREQUEST);
   if (!instance.mayRun()) return;
   FileOpen file;
-  WindowOpen window(layout::personalWindow());
+  runtime::WindowGuard window(layout::personalWindow());
   browse::Engine list(personalList(), request);
   list.prepare();
 

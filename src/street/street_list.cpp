@@ -7,6 +7,7 @@
 #include "runtime/event.h"
 #include "runtime/locale/charset.h"
 #include "runtime/runtime.h"
+#include "runtime/window_guard.h"
 #include "shell/globals.h"
 #include "storage/record_fields.h"
 #include "street/street.h"
@@ -22,17 +23,12 @@ struct StreetOpen {
   ~StreetOpen() { CLOSEFILE_STREET(); }
 };
 
-struct WindowOpen {
-  explicit WindowOpen(const runtime::WindowDef& def) { runtime::openWindow(def); }
-  ~WindowOpen() { runtime::closeWindow(); }
-};
-
 }  // namespace
 
 void STREET() {
   RequestScope request;
   StreetOpen file;
-  WindowOpen window(layout::streetWindow());
+  runtime::WindowGuard window(layout::streetWindow());
   runtime::bind(ctl::STR_NAME, runtime::bindCString(STR.NAME));
   runtime::Window& w = runtime::window();
   w.minWidth = w.width;
