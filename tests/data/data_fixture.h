@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,15 @@ namespace phonedir::test {
 class RecordingBackend : public runtime::HeadlessBackend {
  public:
   void updateWindow(const runtime::WindowSnapshot& w) override {
-    shown.push_back(w);
+    {
+      std::lock_guard lock(shownMutex);  // every procedure thread shows its windows
+      shown.push_back(w);
+    }
     HeadlessBackend::updateWindow(w);
   }
+  // Read only once the threads are idle.
   std::vector<runtime::WindowSnapshot> shown;
+  std::mutex shownMutex;
 };
 
 class DataTest : public ::testing::Test {
