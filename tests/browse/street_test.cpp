@@ -41,7 +41,7 @@ class StreetStationTest : public test::DataTest {
 
   // The other station: a process of its own.
   int otherStation(const std::string& args) {
-    const std::string command = std::string(STREET_STATION) + " . " + args;
+    const std::string command = std::string(RECORD_STATION) + " . street " + args;
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
