@@ -109,7 +109,7 @@ void enterText(WindowView* view, int number, const QString& text) {
   ASSERT_NE(edit, nullptr) << number;
   edit->setFocus();
   edit->selectAll();
-  QTest::keyClicks(edit, text);
+  typeText(edit, text);  // not QTest::keyClicks: it knows only ASCII
   QTest::keyClick(edit, Qt::Key_Return);
 }
 
