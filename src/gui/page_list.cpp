@@ -124,14 +124,32 @@ QRect PageList::rowsArea() const {
   QRect area = contentsRect();
   area.setTop(area.top() + headerHeight());
   if (scrollbarOn_) area.setRight(bar_->geometry().left() - 1);
-  if (!hbar_->isHidden()) area.setBottom(hbar_->geometry().top() - 1);
+  if (sidewaysRange() > 0) area.setBottom(area.bottom() - sidewaysBarHeight());
   return area;
 }
 
 int PageList::rowsVisible() const {
-  const int bar = hbar_->isHidden() ? 0 : hbar_->height();
+  const int bar = sidewaysRange() > 0 ? sidewaysBarHeight() : 0;
   const int h = contentsRect().height() - headerHeight() - bar;
   return h > 0 ? h / rowHeight() : 0;
+}
+
+int PageList::sidewaysBarHeight() const {
+  return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, hbar_);
+}
+
+int PageList::sidewaysRange() const {
+  // The room for the scrolling columns leaves the vertical bar's width whether the model
+  // shows the bar or not: the sideways bar then never comes and goes with the page, whose
+  // row count it changes. Reckoned from the list's size as it is now, so that the rows the
+  // list reports never wait for a layout still to come.
+  int scrolling = 0;
+  for (const Column& col : columns_) {
+    if (col.scrolls) scrolling += col.width;
+  }
+  const int w = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, bar_);
+  const int room = std::max(0, contentsRect().width() - w - fixedWidth());
+  return scrolling > room ? scrolling - room : 0;
 }
 
 QRect PageList::rowRect(int row) const {
@@ -211,16 +229,9 @@ QString PageList::cellText(int row, int column) const {
 void PageList::placeBars() {
   const QRect c = contentsRect();
   const int w = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, bar_);
-  const int h = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, hbar_);
-  // The room for the scrolling columns leaves the vertical bar's width whether the model
-  // shows the bar or not: the sideways bar then never comes and goes with the page, whose
-  // row count it changes.
-  int scrolling = 0;
-  for (const Column& col : columns_) {
-    if (col.scrolls) scrolling += col.width;
-  }
+  const int h = sidewaysBarHeight();
   const int room = std::max(0, c.width() - w - fixedWidth());
-  const int range = scrolling > room ? scrolling - room : 0;
+  const int range = sidewaysRange();
   const bool sidewaysBefore = !hbar_->isHidden();
   const bool sideways = range > 0;
 

@@ -82,6 +82,9 @@ class PageList : public QFrame {
   int rowHeight() const;
   QRect rowsArea() const;
   int fixedWidth() const;
+  // How far the scrolling columns reach past the room they have; 0 when they fit.
+  int sidewaysRange() const;
+  int sidewaysBarHeight() const;
   int naturalLeft(int column) const;
   // The part of `area` a column may draw in: scrolling columns never cover the fixed ones.
   QRect drawableFor(const Column& column, const QRect& area) const;

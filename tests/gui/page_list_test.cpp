@@ -43,7 +43,8 @@ std::vector<std::vector<std::string>> rowsNamed(const std::string& mark) {
   return rows;
 }
 
-// A list procedure that answers Insert with a new page, as a browse does after a scroll.
+// A list procedure that answers Insert with a new page, as a browse does after a scroll, and
+// shows itself again when sized.
 std::function<void()> sidewaysProc(std::shared_ptr<EventLog> log) {
   return [log] {
     runtime::openWindow(sidewaysWindow());
@@ -56,6 +57,9 @@ std::function<void()> sidewaysProc(std::shared_ptr<EventLog> log) {
       t.field = runtime::field();
       t.keyCode = runtime::keyCode();
       log->add(t);
+      // A browse refills its page when told its list changed size; the snapshot then
+      // carries the row count the model learned.
+      if (code == ev::Sized) runtime::display();
       if (code == ev::AlertKey && runtime::keyCode() == key::Insert) {
         runtime::control(kList).rows = rowsNamed("B");
         runtime::display(kList);

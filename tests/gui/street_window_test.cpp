@@ -124,7 +124,7 @@ TEST_F(StreetList, RowsLocatorThumbPopupAndCard) {
   shownMenu()->actions()[1]->trigger();
   WindowView* cardView = waitView("STREET_UPD");
   ASSERT_NE(cardView, nullptr);
-  EXPECT_EQ(entryText(cardView, card::STR_NAME), third);
+  EXPECT_TRUE(until([&] { return entryText(cardView, card::STR_NAME) == third; }));
   clickButton(cardView, card::CANCEL);
   ASSERT_TRUE(until([&] { return viewOf("STREET_UPD") == nullptr; }));
   settle();  // the list rebuilds its page after the card
@@ -134,8 +134,8 @@ TEST_F(StreetList, RowsLocatorThumbPopupAndCard) {
   doubleClick(list, 5);
   cardView = waitView("STREET_UPD");
   ASSERT_NE(cardView, nullptr);
-  EXPECT_EQ(cardView->windowTitle().trimmed(), "Изменение записи");
-  EXPECT_EQ(entryText(cardView, card::STR_NAME), fifth);
+  EXPECT_TRUE(until([&] { return cardView->windowTitle().trimmed() == "Изменение записи"; }));
+  EXPECT_TRUE(until([&] { return entryText(cardView, card::STR_NAME) == fifth; }));
   clickButton(cardView, card::CANCEL);
   ASSERT_TRUE(until([&] { return viewOf("STREET_UPD") == nullptr; }));
   ASSERT_TRUE(until([&] { return list->selectedRow() == 5; }));
