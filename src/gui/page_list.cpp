@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QStyleOptionHeader>
 #include <algorithm>
 
@@ -315,10 +316,25 @@ void PageList::paintHeader(QPainter& painter, const QRect& area) {
     opt.textAlignment = align | Qt::AlignVCenter;
     opt.position = QStyleOptionHeader::Middle;
     opt.state |= QStyle::State_Raised | QStyle::State_Horizontal;
-    painter.save();
-    painter.setClipRect(clip.intersected(area));
-    style()->drawControl(QStyle::CE_Header, &opt, &painter, this);
-    painter.restore();
+    const QRect shown = clip.intersected(area);
+    if (shown == r) {
+      style()->drawControl(QStyle::CE_Header, &opt, &painter, this);
+      return;
+    }
+    // The style clips a header to its own rectangle, whatever the painter's clip: a section
+    // only partly in view is drawn whole aside and only its part in view is copied.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap whole(r.size() * ratio);
+    whole.setDevicePixelRatio(ratio);
+    whole.fill(Qt::transparent);
+    {
+      QPainter aside(&whole);
+      opt.rect = QRect(QPoint(0, 0), r.size());
+      style()->drawControl(QStyle::CE_Header, &opt, &aside, this);
+    }
+    const QRect part = shown.translated(-r.topLeft());
+    painter.drawPixmap(shown.topLeft(), whole,
+                       QRectF(part.topLeft() * ratio, part.size() * ratio).toRect());
   };
   // Scrolling columns first, so that the fixed ones are drawn over any part they would hide.
   for (const bool scrolling : {true, false}) {
