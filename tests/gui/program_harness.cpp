@@ -22,6 +22,13 @@
 #include "storage/record_fields.h"
 
 namespace gui::test {
+namespace {
+
+// Where the test program was started: a relative PHONEDIR_SCREENSHOTS is taken from here,
+// not from the data folder a test works in.
+const std::filesystem::path kStartFolder = std::filesystem::current_path();
+
+}  // namespace
 
 void ProgramTest::SetUp() {
   GuiTest::SetUp();
@@ -183,7 +190,8 @@ QImage screenshot(FrameWindow* frame, const std::vector<WindowView*>& views) {
 bool keepScreenshot(const QImage& picture, const std::string& name) {
   const char* folder = std::getenv("PHONEDIR_SCREENSHOTS");
   if (folder == nullptr || *folder == '\0') return false;
-  return picture.save(QString::fromStdString((std::filesystem::path(folder) / name).string()));
+  const std::filesystem::path path = kStartFolder / folder / name;
+  return picture.save(QString::fromStdString(path.string()));
 }
 
 }  // namespace gui::test
