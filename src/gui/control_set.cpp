@@ -92,6 +92,7 @@ QWidget* ControlSet::create(const runtime::ControlSnapshot& c) {
       list->setColumns(c.columns, units_);
       connect(list, &PageList::input, this,
               [this, number](const runtime::Event& e) { send(e, number); });
+      connect(list, &PageList::rowsVisibleChanged, this, &ControlSet::listRowsChanged);
       w = list;
       break;
     }

@@ -51,6 +51,8 @@ class ControlSet : public QObject {
  signals:
   // The status text of the control that took the focus; empty when it left.
   void statusText(const QString& text);
+  // A list shows another number of whole rows while its window kept its size.
+  void listRowsChanged();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QStyleOptionHeader>
 #include <algorithm>
 
@@ -13,6 +14,8 @@ namespace gui {
 namespace {
 
 constexpr int kThumbMax = 100;
+constexpr int kEdgeGrip = 4;     // pixels either side of a header edge that take a drag
+constexpr int kLeastColumn = 8;  // pixels a dragged column keeps
 
 Qt::Alignment alignmentOf(char justify) {
   switch (justify) {
@@ -28,10 +31,21 @@ Qt::Alignment alignmentOf(char justify) {
 
 }  // namespace
 
-PageList::PageList(QWidget* parent) : QFrame(parent), bar_(new QScrollBar(Qt::Vertical, this)) {
+PageList::PageList(QWidget* parent)
+    : QFrame(parent),
+      bar_(new QScrollBar(Qt::Vertical, this)),
+      hbar_(new QScrollBar(Qt::Horizontal, this)) {
   setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_KeyCompression, false);
+  setMouseTracking(true);  // the resize cursor over the header's edges
+  hbar_->setFocusPolicy(Qt::NoFocus);
+  hbar_->setContextMenuPolicy(Qt::NoContextMenu);
+  hbar_->hide();
+  connect(hbar_, &QScrollBar::valueChanged, this, [this](int value) {
+    sideways_ = value;
+    update();
+  });
   bar_->setRange(0, kThumbMax);
   bar_->setSingleStep(1);
   bar_->setPageStep(10);
@@ -45,20 +59,32 @@ PageList::PageList(QWidget* parent) : QFrame(parent), bar_(new QScrollBar(Qt::Ve
 
 void PageList::setColumns(const std::vector<runtime::ListColumn>& columns,
                           const DialogUnits& units) {
+  // The same format again keeps the widths the user gave the columns.
+  const bool same =
+      columns.size() == columns_.size() &&
+      std::equal(columns.begin(), columns.end(), columns_.begin(),
+                 [](const runtime::ListColumn& a, const Column& b) { return a == b.format; });
+  if (same) return;
   columns_.clear();
   int start = 0;
+  bool leading = true;
   for (const runtime::ListColumn& c : columns) {
     Column col;
     col.format = c;
     col.header = QString::fromStdString(c.header);
     // Edges from the running total, so rounding never accumulates across columns.
-    col.left = units.x(start);
+    const int left = units.x(start);
     start += c.width;
-    col.width = units.x(start) - col.left;
+    col.width = units.x(start) - left;
     col.indent = units.x(c.indent);
+    // Only a leading run of fixed columns can stay put: a fixed column after a scrolling one
+    // would have to jump over it.
+    leading = leading && c.fixed;
+    col.scrolls = !leading;
     columns_.push_back(col);
   }
-  update();
+  dragColumn_ = -1;
+  placeBars();
 }
 
 void PageList::setPage(const std::vector<std::vector<std::string>>& rows, int selected, int thumb,
@@ -80,7 +106,7 @@ void PageList::setPage(const std::vector<std::vector<std::string>>& rows, int se
   thumb_ = thumbPos;
   if (scrollbar != scrollbarOn_) {
     scrollbarOn_ = scrollbar;
-    placeScrollBar();
+    placeBars();
   }
   // While the user holds the thumb it follows the mouse, not the model.
   if (!bar_->isSliderDown()) bar_->setValue(thumb_);
@@ -99,12 +125,32 @@ QRect PageList::rowsArea() const {
   QRect area = contentsRect();
   area.setTop(area.top() + headerHeight());
   if (scrollbarOn_) area.setRight(bar_->geometry().left() - 1);
+  if (sidewaysRange() > 0) area.setBottom(area.bottom() - sidewaysBarHeight());
   return area;
 }
 
 int PageList::rowsVisible() const {
-  const int h = contentsRect().height() - headerHeight();
+  const int bar = sidewaysRange() > 0 ? sidewaysBarHeight() : 0;
+  const int h = contentsRect().height() - headerHeight() - bar;
   return h > 0 ? h / rowHeight() : 0;
+}
+
+int PageList::sidewaysBarHeight() const {
+  return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, hbar_);
+}
+
+int PageList::sidewaysRange() const {
+  // The room for the scrolling columns leaves the vertical bar's width whether the model
+  // shows the bar or not: the sideways bar then never comes and goes with the page, whose
+  // row count it changes. Reckoned from the list's size as it is now, so that the rows the
+  // list reports never wait for a layout still to come.
+  int scrolling = 0;
+  for (const Column& col : columns_) {
+    if (col.scrolls) scrolling += col.width;
+  }
+  const int w = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, bar_);
+  const int room = std::max(0, contentsRect().width() - w - fixedWidth());
+  return scrolling > room ? scrolling - room : 0;
 }
 
 QRect PageList::rowRect(int row) const {
@@ -123,8 +169,52 @@ QString PageList::headerText(int column) const {
   return column >= 0 && column < columnCount() ? columns_[column].header : QString();
 }
 
+int PageList::naturalLeft(int column) const {
+  int left = 0;
+  for (int i = 0; i < column && i < columnCount(); ++i) left += columns_[i].width;
+  return left;
+}
+
 int PageList::columnLeft(int column) const {
-  return column >= 0 && column < columnCount() ? columns_[column].left : 0;
+  if (column < 0 || column >= columnCount()) return 0;
+  return naturalLeft(column) - (columns_[column].scrolls ? sideways_ : 0);
+}
+
+int PageList::fixedWidth() const {
+  int width = 0;
+  for (const Column& c : columns_) {
+    if (c.scrolls) break;
+    width += c.width;
+  }
+  return width;
+}
+
+QRect PageList::drawableFor(const Column& column, const QRect& area) const {
+  if (!column.scrolls) return area;
+  QRect r = area;
+  r.setLeft(area.left() + fixedWidth());
+  return r;
+}
+
+int PageList::edgeAt(const QPoint& pos) const {
+  const QRect area = contentsRect();
+  if (pos.y() < area.top() || pos.y() >= area.top() + headerHeight()) return -1;
+  // The nearest edge wins, so a narrow column can still be widened from its right.
+  int best = -1;
+  int bestDistance = kEdgeGrip + 1;
+  for (int col = 0; col < columnCount(); ++col) {
+    const Column& c = columns_[col];
+    if (!c.format.resizable) continue;
+    const int edge = area.left() + columnLeft(col) + c.width;
+    const QRect room = drawableFor(c, area);
+    if (edge < room.left() || edge > room.right() + kEdgeGrip) continue;
+    const int distance = std::abs(pos.x() - edge);
+    if (distance < bestDistance) {
+      best = col;
+      bestDistance = distance;
+    }
+  }
+  return best;
 }
 
 int PageList::columnWidth(int column) const {
@@ -137,13 +227,28 @@ QString PageList::cellText(int row, int column) const {
   return column >= 0 && column < static_cast<int>(cells.size()) ? cells[column] : QString();
 }
 
-void PageList::placeScrollBar() {
+void PageList::placeBars() {
   const QRect c = contentsRect();
   const int w = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, bar_);
+  const int h = sidewaysBarHeight();
+  const int room = std::max(0, c.width() - w - fixedWidth());
+  const int range = sidewaysRange();
+  const bool sidewaysBefore = !hbar_->isHidden();
+  const bool sideways = range > 0;
+
   const int top = c.top() + headerHeight();
-  bar_->setGeometry(c.right() - w + 1, top, w, std::max(0, c.bottom() - top + 1));
+  const int bottom = sideways ? c.bottom() - h : c.bottom();
+  bar_->setGeometry(c.right() - w + 1, top, w, std::max(0, bottom - top + 1));
   bar_->setVisible(scrollbarOn_);
+  const int right = scrollbarOn_ ? c.right() - w : c.right();
+  hbar_->setGeometry(c.left(), c.bottom() - h + 1, std::max(0, right - c.left() + 1), h);
+  hbar_->setRange(0, range);
+  hbar_->setPageStep(std::max(1, room));
+  hbar_->setSingleStep(std::max(1, fontMetrics().averageCharWidth() * 2));
+  hbar_->setVisible(sideways);
+  sideways_ = hbar_->value();
   update();
+  if (sideways != sidewaysBefore) emit rowsVisibleChanged();
 }
 
 void PageList::barAction(int action) {
@@ -187,7 +292,7 @@ void PageList::select(int row, int key) {
 
 void PageList::resizeEvent(QResizeEvent* event) {
   QFrame::resizeEvent(event);
-  placeScrollBar();
+  placeBars();
 }
 
 void PageList::paintEvent(QPaintEvent* event) {
@@ -202,7 +307,8 @@ void PageList::paintEvent(QPaintEvent* event) {
 void PageList::paintHeader(QPainter& painter, const QRect& area) {
   const int h = headerHeight();
   int right = area.left();
-  auto section = [&](const QRect& r, const QString& text, Qt::Alignment align) {
+  auto section = [&](const QRect& clip, const QRect& r, const QString& text, Qt::Alignment align) {
+    if (clip.isEmpty()) return;
     QStyleOptionHeader opt;
     opt.initFrom(this);
     opt.rect = r;
@@ -210,18 +316,40 @@ void PageList::paintHeader(QPainter& painter, const QRect& area) {
     opt.textAlignment = align | Qt::AlignVCenter;
     opt.position = QStyleOptionHeader::Middle;
     opt.state |= QStyle::State_Raised | QStyle::State_Horizontal;
-    painter.save();
-    painter.setClipRect(r.intersected(area));
-    style()->drawControl(QStyle::CE_Header, &opt, &painter, this);
-    painter.restore();
+    const QRect shown = clip.intersected(area);
+    if (shown == r) {
+      style()->drawControl(QStyle::CE_Header, &opt, &painter, this);
+      return;
+    }
+    // The style clips a header to its own rectangle, whatever the painter's clip: a section
+    // only partly in view is drawn whole aside and only its part in view is copied.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap whole(r.size() * ratio);
+    whole.setDevicePixelRatio(ratio);
+    whole.fill(Qt::transparent);
+    {
+      QPainter aside(&whole);
+      opt.rect = QRect(QPoint(0, 0), r.size());
+      style()->drawControl(QStyle::CE_Header, &opt, &aside, this);
+    }
+    const QRect part = shown.translated(-r.topLeft());
+    painter.drawPixmap(shown.topLeft(), whole,
+                       QRectF(part.topLeft() * ratio, part.size() * ratio).toRect());
   };
-  for (const Column& c : columns_) {
-    const QRect r(area.left() + c.left, area.top(), c.width, h);
-    section(r, c.header, alignmentOf(c.format.headerJustify));
-    right = r.right() + 1;
+  // Scrolling columns first, so that the fixed ones are drawn over any part they would hide.
+  for (const bool scrolling : {true, false}) {
+    for (int col = 0; col < columnCount(); ++col) {
+      const Column& c = columns_[col];
+      if (c.scrolls != scrolling) continue;
+      const QRect r(area.left() + columnLeft(col), area.top(), c.width, h);
+      section(r.intersected(drawableFor(c, area)), r, c.header,
+              alignmentOf(c.format.headerJustify));
+      right = std::max(right, r.right() + 1);
+    }
   }
   if (right <= area.right()) {
-    section(QRect(right, area.top(), area.right() - right + 1, h), {}, Qt::AlignLeft);
+    const QRect rest(right, area.top(), area.right() - right + 1, h);
+    section(rest, rest, {}, Qt::AlignLeft);
   }
 }
 
@@ -240,10 +368,10 @@ void PageList::paintRows(QPainter& painter, const QRect& area) {
                                    selected ? QPalette::HighlightedText : QPalette::Text));
     for (int col = 0; col < columnCount(); ++col) {
       const Column& c = columns_[col];
-      QRect cell(area.left() + c.left, r.top(), c.width, r.height());
+      QRect cell(area.left() + columnLeft(col), r.top(), c.width, r.height());
       cell.adjust(c.indent, 0, -c.indent, 0);
       painter.save();
-      painter.setClipRect(cell.intersected(area));
+      painter.setClipRect(cell.intersected(drawableFor(c, area)));
       painter.drawText(cell, alignmentOf(c.format.justify) | Qt::AlignVCenter, cellText(row, col));
       painter.restore();
     }
@@ -256,15 +384,26 @@ void PageList::paintRows(QPainter& painter, const QRect& area) {
     }
   }
   painter.setPen(palette().color(QPalette::Midlight).darker(110));
-  for (const Column& c : columns_) {
+  for (int col = 0; col < columnCount(); ++col) {
+    const Column& c = columns_[col];
     if (!c.format.rightLine) continue;
-    const int x = area.left() + c.left + c.width - 1;
+    const int x = area.left() + columnLeft(col) + c.width - 1;
+    const QRect room = drawableFor(c, area);
+    if (x < room.left() || x > room.right()) continue;
     painter.drawLine(x, area.top(), x, area.bottom());
   }
   painter.restore();
 }
 
 void PageList::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    if (const int col = edgeAt(event->position().toPoint()); col >= 0) {
+      dragColumn_ = col;
+      dragStartX_ = event->position().toPoint().x();
+      dragStartWidth_ = columns_[col].width;
+      return;
+    }
+  }
   const int row = rowAt(event->position().toPoint());
   const bool onRow = row > 0 && row <= pageRows();
   if (event->button() == Qt::LeftButton) {
@@ -286,6 +425,32 @@ void PageList::mousePressEvent(QMouseEvent* event) {
   QFrame::mousePressEvent(event);
 }
 
+void PageList::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (dragColumn_ >= 0) {
+    const int width = std::max(kLeastColumn, dragStartWidth_ + pos.x() - dragStartX_);
+    if (width != columns_[dragColumn_].width) {
+      columns_[dragColumn_].width = width;
+      placeBars();
+    }
+    return;
+  }
+  if (edgeAt(pos) >= 0) {
+    setCursor(Qt::SplitHCursor);
+  } else {
+    unsetCursor();
+  }
+  QFrame::mouseMoveEvent(event);
+}
+
+void PageList::mouseReleaseEvent(QMouseEvent* event) {
+  if (dragColumn_ >= 0 && event->button() == Qt::LeftButton) {
+    dragColumn_ = -1;
+    return;
+  }
+  QFrame::mouseReleaseEvent(event);
+}
+
 void PageList::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rowsArea().contains(event->position().toPoint())) {
     if (alerts(alertKeys_, runtime::key::MouseLeft2)) {
@@ -303,6 +468,14 @@ void PageList::keyPressEvent(QKeyEvent* event) {
     return;
   }
   switch (code) {
+    case runtime::key::Left:
+    case runtime::key::Right:
+      // Sideways is the list's own business; the page stays.
+      if (!hbar_->isHidden()) {
+        hbar_->triggerAction(code == runtime::key::Left ? QAbstractSlider::SliderSingleStepSub
+                                                        : QAbstractSlider::SliderSingleStepAdd);
+      }
+      return;
     case runtime::key::Up:
       return emitInput(runtime::ev::ScrollUp, code);
     case runtime::key::Down:
@@ -338,9 +511,19 @@ void PageList::keyPressEvent(QKeyEvent* event) {
 }
 
 void PageList::wheelEvent(QWheelEvent* event) {
+  // Sideways turns (or Shift with the wheel) scroll the columns, not the page.
+  const QPoint delta = event->angleDelta();
+  if (delta.x() != 0 || (event->modifiers() & Qt::ShiftModifier)) {
+    if (!hbar_->isHidden()) {
+      const int turn = delta.x() != 0 ? delta.x() : delta.y();
+      hbar_->setValue(hbar_->value() - turn * hbar_->singleStep() / 120);
+    }
+    event->accept();
+    return;
+  }
   // A turn of the wheel is no key; it still replaces the code of the last one, so that a
   // right click's popup does not come back on the next selection.
-  wheel_ += event->angleDelta().y();
+  wheel_ += delta.y();
   while (wheel_ >= 120) {
     wheel_ -= 120;
     emitInput(runtime::ev::ScrollUp, runtime::key::None);

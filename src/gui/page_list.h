@@ -6,6 +6,9 @@
 // Keys and clicks become the list's events (scroll requests, new selection, alerted keys),
 // each carrying the key or mouse button that caused it. Keys the list alerts reach the
 // procedure as alerted keys; typed characters and Backspace always do, for the locator.
+// Sideways the list is the widget's own business: the user drags the widths of resizable
+// columns at the header's edges (kept while the window lives), and when the columns are wider
+// than the list a horizontal bar scrolls every column but the leading fixed ones.
 
 #include <QFrame>
 #include <QScrollBar>
@@ -38,21 +41,29 @@ class PageList : public QFrame {
 
   int columnCount() const { return static_cast<int>(columns_.size()); }
   QString headerText(int column) const;
+  // Where a column is drawn, in pixels from the inside of the list's frame, with the
+  // sideways scroll applied to the columns that scroll.
   int columnLeft(int column) const;
   int columnWidth(int column) const;
+  int headerHeight() const;
   int pageRows() const { return static_cast<int>(rows_.size()); }
   QString cellText(int row, int column) const;  // row 1-based
   int selectedRow() const { return selected_; }
   QScrollBar* scrollBar() const { return bar_; }
+  QScrollBar* sidewaysBar() const { return hbar_; }
 
  signals:
   // An event for the procedure; its field is left for the owner to fill in.
   void input(const runtime::Event& event);
+  // The number of whole rows shown changed without a resize (the sideways bar came or went).
+  void rowsVisibleChanged();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
@@ -63,15 +74,23 @@ class PageList : public QFrame {
   struct Column {
     runtime::ListColumn format;
     QString header;
-    int left = 0;  // pixels from the list's left edge
-    int width = 0;
+    int width = 0;  // pixels; the user's width once dragged
     int indent = 0;
+    bool scrolls = true;  // false for the leading fixed columns
   };
 
-  int headerHeight() const;
   int rowHeight() const;
   QRect rowsArea() const;
-  void placeScrollBar();
+  int fixedWidth() const;
+  // How far the scrolling columns reach past the room they have; 0 when they fit.
+  int sidewaysRange() const;
+  int sidewaysBarHeight() const;
+  int naturalLeft(int column) const;
+  // The part of `area` a column may draw in: scrolling columns never cover the fixed ones.
+  QRect drawableFor(const Column& column, const QRect& area) const;
+  // The resizable column whose right edge is under a header point, or -1.
+  int edgeAt(const QPoint& pos) const;
+  void placeBars();
   void barAction(int action);
   void emitInput(int code, int key, int value = 0);
   void select(int row, int key);
@@ -86,6 +105,11 @@ class PageList : public QFrame {
   int wheel_ = 0;
   std::vector<int> alertKeys_;
   QScrollBar* bar_ = nullptr;
+  QScrollBar* hbar_ = nullptr;  // sideways; shown only when the scrolling columns overflow
+  int sideways_ = 0;            // pixels the scrolling columns are moved left
+  int dragColumn_ = -1;         // the column whose width the mouse is dragging
+  int dragStartX_ = 0;
+  int dragStartWidth_ = 0;
 };
 
 }  // namespace gui
