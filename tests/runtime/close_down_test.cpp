@@ -90,6 +90,18 @@ TEST_F(CloseDownTest, ARefusalKeepsEveryWindowAndTheNextCloseEndsTheProgram) {
   EXPECT_EQ(transcript, expected);
 }
 
+// A session ending while the program starts: the close comes before the main procedure runs,
+// which then never starts, and the program ends with exit code 0 instead of waiting forever.
+TEST_F(CloseDownTest, ACloseBeforeTheMainProcedureStartsEndsTheProgram) {
+  closeFrame();
+  std::atomic<bool> ran{false};
+  runMain([&ran] { ran = true; });
+  EXPECT_EQ(backend.exitCode(), std::optional<int>(0));
+  EXPECT_TRUE(waitFinished());
+  EXPECT_FALSE(ran.load());
+  EXPECT_TRUE(backend.takeTranscript().empty());
+}
+
 TEST_F(CloseDownTest, LongWorkEndsWhenTheFrameCloses) {
   startProgram();
   std::atomic<bool> working{false};
