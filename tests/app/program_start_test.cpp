@@ -132,13 +132,20 @@ class ProgramStartTest : public ::testing::Test {
     return finish(start(program, args, displayless));
   }
 
-  // Starts the program with ARGS and waits until it has made its files in FOLDER: the frame
-  // is then open and the personal directory has opened its file. Ends it as a session's
-  // logout does.
+  // Whether the process PID works in FOLDER: it has got past its start-up checks.
+  static bool worksIn(pid_t pid, const fs::path& folder) {
+    std::error_code error;
+    const fs::path cwd = fs::read_symlink("/proc/" + std::to_string(pid) + "/cwd", error);
+    return !error && cwd == folder;
+  }
+
+  // Starts the program with ARGS and waits until it works in FOLDER and has its personal
+  // directory's file there (the frame is then open), then ends it as a session's logout does.
   Ended runUntilStarted(const std::vector<std::string>& args, const fs::path& folder) {
     const pid_t pid = start(PHONEDIR_PROGRAM, args);
     const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (!fs::exists(folder / "PERSONAL.db") && std::chrono::steady_clock::now() < deadline) {
+    while (!(worksIn(pid, folder) && fs::exists(folder / "PERSONAL.db")) &&
+           std::chrono::steady_clock::now() < deadline) {
       if (waitpid(pid, nullptr, WNOHANG) != 0) break;  // ended early: finish() reports it
       std::this_thread::sleep_for(20ms);
     }
@@ -179,7 +186,8 @@ TEST_F(ProgramStartTest, WorksInTheFolderNamedOnItsCommandLine) {
   expectFilesOnlyIn(shared);
   EXPECT_FALSE(fs::exists(settings())) << "a folder named once is not remembered";
 
-  // An absolute name, a folder that exists already with the files of an earlier start.
+  // An absolute name, a folder that exists already with a file of an earlier start.
+  fs::remove(shared / "PERSONAL.db");
   const Ended again = runUntilStarted({shared.string()}, shared);
   EXPECT_EQ(again.code, 0) << again.err;
   expectFilesOnlyIn(shared);
@@ -201,6 +209,26 @@ TEST_F(ProgramStartTest, WithoutAFolderUsesTheRememberedOneElseTheUserDataFolder
   const Ended fromMenu = runUntilStarted({}, shared);
   EXPECT_EQ(fromMenu.code, 0) << fromMenu.err;
   expectFilesOnlyIn(shared);
+}
+
+// A session ending at any moment of the start: once the program is past its checks, SIGTERM
+// ends it with exit code 0 and no file outside the data folder, whether the frame is open yet
+// or not.
+TEST_F(ProgramStartTest, EndsWhenTerminatedWhileItStarts) {
+  const fs::path folder = root_ / "town";
+  for (const auto delay : {0ms, 2ms, 20ms, 100ms}) {
+    SCOPED_TRACE(delay.count());
+    const pid_t pid = start(PHONEDIR_PROGRAM, {folder.string()});
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!worksIn(pid, folder) && std::chrono::steady_clock::now() < deadline) {
+      if (waitpid(pid, nullptr, WNOHANG) != 0) break;
+    }
+    std::this_thread::sleep_for(delay);
+    kill(pid, SIGTERM);
+    const Ended ended = finish(pid);
+    EXPECT_EQ(ended.code, 0) << ended.err;
+    EXPECT_EQ(filesUnder(cwd()), std::vector<std::string>{});
+  }
 }
 
 TEST_F(ProgramStartTest, RefusesAFolderItCannotWorkIn) {
