@@ -91,7 +91,9 @@ DataFolder chooseDataFolder(const QString& argument) {
   if (!argument.isEmpty())
     return {QDir::cleanPath(QDir::current().absoluteFilePath(argument)), FolderSource::CommandLine};
   const QString saved = userSettings().value(kFolderKey).toString();
-  if (!saved.isEmpty()) return {QDir::cleanPath(saved), FolderSource::Settings};
+  // A hand-written relative name is taken from the home folder, where a menu starts us.
+  if (!saved.isEmpty())
+    return {QDir::cleanPath(QDir::home().absoluteFilePath(saved)), FolderSource::Settings};
   return {QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
           FolderSource::UserData};
 }

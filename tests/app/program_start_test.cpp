@@ -209,6 +209,12 @@ TEST_F(ProgramStartTest, WithoutAFolderUsesTheRememberedOneElseTheUserDataFolder
   const Ended fromMenu = runUntilStarted({}, shared);
   EXPECT_EQ(fromMenu.code, 0) << fromMenu.err;
   expectFilesOnlyIn(shared);
+
+  // A relative name written into the settings by hand is taken from the home folder.
+  std::ofstream(settings()) << "[General]\ndataFolder=town\n";
+  const Ended relative = runUntilStarted({}, home() / "town");
+  EXPECT_EQ(relative.code, 0) << relative.err;
+  EXPECT_EQ(filesUnder(cwd()), std::vector<std::string>{});
 }
 
 // A session ending at any moment of the start: once the program is past its checks, SIGTERM
