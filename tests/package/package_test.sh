@@ -27,9 +27,10 @@ dpkg -I "$deb"
 [ "$(dpkg-deb -f "$deb" Package)" = phonedir ] || fail "the package is not called phonedir"
 [ "$(dpkg-deb -f "$deb" Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture"
 depends=$(dpkg-deb -f "$deb" Depends)
+names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
 for need in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libsqlite3-0 libstdc++6 \
             qt6-qpa-plugins fonts-dejavu-core fonts-dejavu-extra qt6-translations-l10n; do
-  grep -Eq "(^|, )$need( |,|$)" <<<"$depends" || fail "Depends lacks $need: $depends"
+  grep -qxF "$need" <<<"$names" || fail "Depends lacks $need: $depends"
 done
 # Every dependency exists in the system's archive in a version that satisfies it.
 if ! simulated=$(apt-get install --simulate --no-install-recommends "$deb" 2>&1); then
