@@ -28,7 +28,7 @@ std::variant<Options, int> parseCommandLine(const QStringList& arguments) {
                      "работать с одной общей папкой.\n"
                      "Без аргумента используется папка, сохранённая параметром --remember,\n"
                      "а если её нет — %1.")
-          .arg(chooseDataFolder({}).path));
+          .arg(userDataFolder()));
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption remember(

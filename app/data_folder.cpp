@@ -94,8 +94,11 @@ DataFolder chooseDataFolder(const QString& argument) {
   // A hand-written relative name is taken from the home folder, where a menu starts us.
   if (!saved.isEmpty())
     return {QDir::cleanPath(QDir::home().absoluteFilePath(saved)), FolderSource::Settings};
-  return {QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-          FolderSource::UserData};
+  return {userDataFolder(), FolderSource::UserData};
+}
+
+QString userDataFolder() {
+  return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
 bool rememberDataFolder(const QString& folder) {

@@ -19,6 +19,9 @@ struct DataFolder {
 // empty, else the folder saved in the user's settings, else the user's data folder.
 DataFolder chooseDataFolder(const QString& argument);
 
+// The user's data folder, the last choice of chooseDataFolder().
+QString userDataFolder();
+
 // Saves FOLDER in the user's settings as the one a start without a folder uses. False when
 // the settings cannot be written.
 bool rememberDataFolder(const QString& folder);

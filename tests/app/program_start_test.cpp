@@ -294,10 +294,16 @@ TEST_F(ProgramStartTest, ARememberedFolderThatCannotBeUsedSaysHowToNameAnother) 
 }
 
 TEST_F(ProgramStartTest, AnswersItsCommandLineWithoutADisplay) {
+  // The help names the folder a start without one falls back on, also while a folder is
+  // remembered.
+  fs::create_directories(settings().parent_path());
+  std::ofstream(settings()) << "[General]\ndataFolder=/srv/town\n";
   const Ended help = run(PHONEDIR_PROGRAM, {"--help"}, true);
   EXPECT_EQ(help.code, 0) << help.err;
-  for (const char* text : {"[ПАПКА]", "--remember", "-v, --version", "Телефонный справочник"})
+  for (const std::string& text : {std::string("[ПАПКА]"), std::string("--remember"),
+                                  std::string("-v, --version"), userData().string()}) {
     EXPECT_NE(help.out.find(text), std::string::npos) << text << "\n" << help.out;
+  }
 
   const Ended version = run(PHONEDIR_PROGRAM, {"--version"}, true);
   EXPECT_EQ(version.code, 0) << version.err;
