@@ -1,20 +1,59 @@
 // The telephone directory program: the Qt backend under the runtime, the main procedure on
-// its own thread, the Qt event loop on this one.
+// its own thread, the Qt event loop on this one, all in the data folder.
 
 #include <QApplication>
 
+#include "command_line.h"
+#include "data_folder.h"
 #include "gui/icons.h"
 #include "gui/qt_backend.h"
+#include "gui/qt_texts.h"
 #include "runtime/close_signals.h"
 #include "runtime/runtime.h"
 #include "shell/program.h"
 
+namespace {
+
+// The help and the version need no display: they are printed from a console application,
+// so they work on a terminal without a graphical session too.
+int printText(int argc, char* argv[]) {
+  const QCoreApplication console(argc, argv);
+  gui::installQtTexts();
+  const auto parsed = app::parseCommandLine(QCoreApplication::arguments());
+  const int* code = std::get_if<int>(&parsed);
+  return code != nullptr ? *code : 1;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
   // Before any thread starts, so every thread leaves SIGTERM and SIGINT to the runtime.
   const runtime::CloseSignals closeSignals;
-  QApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("phonedir"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(PHONEDIR_VERSION));
+  if (app::asksForTextOnly(argc, argv)) return printText(argc, argv);
+
+  QApplication application(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("Телефонный справочник"));
+  QApplication::setDesktopFileName(QStringLiteral("phonedir"));
   QApplication::setWindowIcon(gui::catalogueIcon("Phone.ico"));
+  gui::installQtTexts();
+
+  const auto parsed = app::parseCommandLine(QCoreApplication::arguments());
+  if (const int* code = std::get_if<int>(&parsed)) return *code;
+  const auto& options = std::get<app::Options>(parsed);
+  // The system works in its working directory: every data file is opened from there.
+  const app::DataFolder folder = app::chooseDataFolder(options.folder);
+  if (const QString problem = app::enterDataFolder(folder); !problem.isEmpty()) {
+    app::reportStartProblem(problem);
+    return 1;
+  }
+  if (options.remember && !app::rememberDataFolder(folder.path)) {
+    app::reportStartProblem(
+        QStringLiteral("Не удалось сохранить папку данных в настройках (%1); программа "
+                       "работает в ней сейчас, но без аргумента запустится в другой.")
+            .arg(app::settingsFile()));
+  }
 
   int exitCode = 0;
   {

@@ -30,7 +30,8 @@ void init(Backend& backend);
 void shutdown();
 
 // Runs the program's main procedure on thread 1; when it returns (or after a halt) the backend
-// is asked to quit with exit code 0.
+// is asked to quit with exit code 0, and so it is at once when the frame was asked to close
+// before the procedure started.
 void runMain(std::function<void()> proc);
 // Starts a procedure on a new thread (numbers 1..255, never 0); 0 when none is free.
 ThreadId start(std::function<void()> proc, size_t stackSize = 0);

@@ -132,7 +132,8 @@ void init(Backend& b) {
   current = &b;
   stopFlag = false;
   resetWindowsLocked();
-  resetCloseDownLocked();
+  // The close-down state is not reset here (shutdown() leaves it clear): a close asked for
+  // while the program was still starting, a session ending meanwhile, must not be lost.
 }
 
 void shutdown() {
@@ -196,7 +197,9 @@ ThreadId start(std::function<void()> proc, size_t /*stackSize*/) {
 }
 
 void runMain(std::function<void()> proc) {
-  startThread(std::move(proc), true);
+  // Refused when a close was asked for before it: nothing is open yet, so the program ends
+  // at once; the backend's loop would otherwise wait for a main procedure that never runs.
+  if (startThread(std::move(proc), true) == 0) current->quit(0);
 }
 
 ThreadId thread() {

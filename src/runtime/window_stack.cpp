@@ -135,6 +135,9 @@ WindowId openWindow(const WindowDef& def) {
   if (def.frame) frameOpenedLocked(t, id);
   queueLocked(t, id, ev::OpenWindow);
   windowBecameCurrentLocked(t);
+  // A thread that had no window yet when the program began to close (still opening its files)
+  // was passed over; unless another thread is being asked, it is asked now.
+  askNextLocked();
   return id;
 }
 

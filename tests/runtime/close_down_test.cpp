@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <memory>
+#include <thread>
 
 #include "runtime/locale/charset.h"
 #include "runtime_fixture.h"
@@ -88,6 +89,49 @@ TEST_F(CloseDownTest, ARefusalKeepsEveryWindowAndTheNextCloseEndsTheProgram) {
       "close START",
   };
   EXPECT_EQ(transcript, expected);
+}
+
+// A session ending while the program starts: the close comes before the main procedure runs,
+// which then never starts, and the program ends with exit code 0 instead of waiting forever.
+TEST_F(CloseDownTest, ACloseBeforeTheMainProcedureStartsEndsTheProgram) {
+  closeFrame();
+  std::atomic<bool> ran{false};
+  runMain([&ran] { ran = true; });
+  EXPECT_EQ(backend.exitCode(), std::optional<int>(0));
+  EXPECT_TRUE(waitFinished());
+  EXPECT_FALSE(ran.load());
+  EXPECT_TRUE(backend.takeTranscript().empty());
+}
+
+// A work window's thread that is still opening its files when the frame is closed opens its
+// window afterwards; it is asked then, and the program ends.
+TEST_F(CloseDownTest, AWindowOpenedWhileTheProgramClosesIsAskedToo) {
+  WindowDef frame = simpleWindow("START");
+  frame.frame = true;
+  const WindowDef list = simpleWindow("LIST");
+  std::atomic<bool> started{false};
+  std::atomic<bool> closing{false};
+  runMain([&] {
+    openWindow(frame);
+    start([&] {
+      started = true;
+      while (!closing.load()) std::this_thread::yield();
+      openWindow(list);
+      while (const int e = event()) {
+        if (e == ev::CloseDown) ++listCloseDowns;
+      }
+      closeWindow();
+    });
+    while (event() != 0) {
+    }
+    closeWindow();
+  });
+  while (!started.load()) std::this_thread::yield();
+  closeFrame();
+  closing = true;
+  ASSERT_TRUE(waitFinished());
+  EXPECT_EQ(listCloseDowns.load(), 1);
+  EXPECT_EQ(backend.exitCode(), std::optional<int>(0));
 }
 
 TEST_F(CloseDownTest, LongWorkEndsWhenTheFrameCloses) {

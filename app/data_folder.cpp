@@ -1,0 +1,142 @@
+#include "data_folder.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
+#include <cerrno>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+namespace app {
+namespace {
+
+const char kFolderKey[] = "dataFolder";
+
+QSettings userSettings() {
+  return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("phonedir"),
+                   QStringLiteral("phonedir"));
+}
+
+// The reasons a user can act on, in the program's language; the system's own text (in the
+// session's language) only for the rare rest.
+QString reason(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return QStringLiteral("нет прав доступа");
+    case EROFS:
+      return QStringLiteral("диск доступен только для чтения");
+    case ENOSPC:
+    case EDQUOT:
+      return QStringLiteral("на диске нет места");
+    case ENOTDIR:
+      return QStringLiteral("часть пути — файл, а не папка");
+    case ENOENT:
+      return QStringLiteral("часть пути не существует");
+    case ENAMETOOLONG:
+      return QStringLiteral("слишком длинный путь");
+    case ELOOP:
+      return QStringLiteral("символические ссылки замкнуты в кольцо");
+    case EIO:
+      return QStringLiteral("ошибка чтения или записи на диске");
+    default:
+      return QStringLiteral("ошибка системы %1 (%2)")
+          .arg(error)
+          .arg(QString::fromLocal8Bit(std::generic_category().message(error)));
+  }
+}
+
+QString hint(const DataFolder& folder) {
+  switch (folder.source) {
+    case FolderSource::CommandLine:
+      return QStringLiteral("Укажите другую папку: phonedir ПАПКА");
+    case FolderSource::Settings:
+      return QStringLiteral(
+                 "Эта папка сохранена в настройках (%1). Укажите другую: phonedir --remember "
+                 "ПАПКА")
+          .arg(settingsFile());
+    case FolderSource::UserData:
+      break;
+  }
+  return QStringLiteral("Укажите папку данных: phonedir ПАПКА");
+}
+
+QString problem(const DataFolder& folder, const QString& what) {
+  return QStringLiteral("Телефонный справочник не может работать в папке данных «%1»: %2.\n\n%3")
+      .arg(QDir::toNativeSeparators(folder.path), what, hint(folder));
+}
+
+// Whether a file can be made in the current folder: the data files and their journals are
+// created here, and only trying tells (permissions on a share say little).
+int probeWrite() {
+  const std::string name = ".phonedir-check-" + std::to_string(getpid());
+  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return errno;
+  ::close(fd);
+  ::unlink(name.c_str());
+  return 0;
+}
+
+}  // namespace
+
+DataFolder chooseDataFolder(const QString& argument) {
+  if (!argument.isEmpty())
+    return {QDir::cleanPath(QDir::current().absoluteFilePath(argument)), FolderSource::CommandLine};
+  const QString saved = userSettings().value(kFolderKey).toString();
+  // A hand-written relative name is taken from the home folder, where a menu starts us.
+  if (!saved.isEmpty())
+    return {QDir::cleanPath(QDir::home().absoluteFilePath(saved)), FolderSource::Settings};
+  return {userDataFolder(), FolderSource::UserData};
+}
+
+QString userDataFolder() {
+  return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+bool rememberDataFolder(const QString& folder) {
+  QSettings settings = userSettings();
+  settings.setValue(kFolderKey, folder);
+  settings.sync();
+  return settings.status() == QSettings::NoError;
+}
+
+QString settingsFile() {
+  return userSettings().fileName();
+}
+
+QString enterDataFolder(const DataFolder& folder) {
+  if (folder.path.isEmpty()) return problem(folder, QStringLiteral("папка не задана"));
+  const std::filesystem::path path(folder.path.toStdString());
+  std::error_code error;
+  if (std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error))
+    return problem(folder, QStringLiteral("это файл, а не папка"));
+  std::filesystem::create_directories(path, error);
+  if (error)
+    return problem(folder, QStringLiteral("её не удалось создать: ") + reason(error.value()));
+  if (::chdir(path.c_str()) != 0)
+    return problem(folder, QStringLiteral("в неё не удалось перейти: ") + reason(errno));
+  if (const int failed = probeWrite())
+    return problem(folder, QStringLiteral("в ней нельзя создавать файлы: ") + reason(failed));
+  return {};
+}
+
+void reportStartProblem(const QString& message) {
+  std::cerr << "phonedir: " << message.toLocal8Bit().toStdString() << "\n";
+  // Without a screen nobody could answer a box; stderr is all there is.
+  const QString platform = QGuiApplication::platformName();
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr ||
+      platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
+    return;
+  }
+  QMessageBox::critical(nullptr, QStringLiteral("Телефонный справочник"), message);
+}
+
+}  // namespace app
