@@ -1,7 +1,8 @@
 // The city and personal directories of the real program inside the frame, over a demo town:
 // the city list's five columns with telephone numbers through their picture, a thumb that
 // tracks the highlighted subscriber, the phone card over the list on the subscriber clicked;
-// the personal directory as the program starts. Their pictures are kept when asked for.
+// the personal directory as the program starts; a search by a phone mask with its results.
+// Their pictures are kept when asked for.
 
 #include <QLabel>
 #include <QRegularExpression>
@@ -12,6 +13,7 @@
 #include "layout/gorod_window.h"
 #include "layout/personal_window.h"
 #include "layout/phone_card_window.h"
+#include "layout/poisk_window.h"
 #include "program_harness.h"
 #include "runtime/locale/charset.h"
 #include "runtime/locale/collation.h"
@@ -22,6 +24,7 @@ namespace {
 namespace gorod = phonedir::layout::gorod;
 namespace phone_card = phonedir::layout::phone_card;
 namespace personal = phonedir::layout::personal;
+namespace poisk = phonedir::layout::poisk;
 
 void doubleClick(PageList* list, int row) {
   QTest::mouseClick(list, Qt::LeftButton, {}, list->rowRect(row).center());
@@ -110,6 +113,26 @@ TEST_F(WorkDirectories, ThePersonalDirectoryAtStart) {
     EXPECT_LE(runtime::compareText(name(row - 1), name(row)), 0) << row;
   }
   keepScreenshot(screenshot(frame, host().views()), "personal.png");
+}
+
+TEST_F(WorkDirectories, ASearchByAPhoneMaskListsWhatItFound) {
+  makeTown(2000);
+  FrameWindow* frame = startProgram();
+  ASSERT_NE(frame, nullptr);
+  frame->menuAction(phonedir::layout::frame::POISK)->trigger();
+  WindowView* search = waitView("POISK");
+  ASSERT_NE(search, nullptr);
+  enterText(search, poisk::LOC_PHONE, "35*");
+  clickButton(search, poisk::BUTTON6);
+  PageList* list = waitList(search, poisk::LIST);
+  ASSERT_NE(list, nullptr);
+  settle();
+  // Every number shown begins with 35, whether it has six digits or five.
+  const QRegularExpression found("^(35-\\d\\d-\\d\\d| 3-5\\d-\\d\\d)$");
+  for (int row = 1; row <= list->pageRows(); ++row)
+    EXPECT_TRUE(found.match(list->cellText(row, 0)).hasMatch())
+        << list->cellText(row, 0).toStdString();
+  keepScreenshot(screenshot(frame, host().views()), "search.png");
 }
 
 }  // namespace
