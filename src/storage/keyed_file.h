@@ -215,6 +215,25 @@ class KeyedFile {
   // rewrite can be tried again) and the cursor as they were when the transaction began.
   int rollback();
 
+  // --- runs of reads ---
+  // The reads until the matching releaseReads() see one snapshot of the file and take its read
+  // lock once, instead of once per fetch or lookup. Holds nest. The read lock makes other
+  // stations' writes wait, so a hold must stay short: never across a dialog (suspendReads()
+  // ends the snapshot early; the reads after it are taken one by one) and never across writes
+  // (a write, transaction or stream ends the snapshot first). They neither fail nor change
+  // error(): without the snapshot every read simply takes the lock on its own.
+  void holdReads();
+  void releaseReads();
+  void suspendReads();
+  bool readsHeld() const { return readHeld_; }
+  // A stamp of the file's contents: equal stamps mean that nothing was written to the file
+  // in between, by this instance or any other station (the file replaced included). 0 when
+  // it cannot be told, which equals no stamp.
+  uint64_t contentStamp();
+  // The next fetch after a positioning reads this many records instead of the usual first
+  // fetch: a caller that knows how many it will read reads no more.
+  void setFetchHint(size_t records) { fetchHint_ = records; }
+
   // How long a call waits for another station's lock before failing with 5 (default 5000 ms).
   void setBusyLimit(int milliseconds);
   // A file that is made anew before every use (the search's result file) need not wait for
@@ -241,6 +260,7 @@ class KeyedFile {
   int read(detail::Direction dir);
   Error fetch(detail::Direction dir);
   int write(bool maintainKeys);
+  void endHeldRead();
 
   detail::Schema schema_;
   void* buffer_;
@@ -264,6 +284,10 @@ class KeyedFile {
   size_t aheadPos_ = 0;
   detail::Direction aheadDir_ = detail::Direction::kForward;
   size_t fetchSize_ = 0;
+  size_t fetchHint_ = 0;
+
+  int holds_ = 0;          // holdReads() not yet released
+  bool readHeld_ = false;  // the read transaction of a hold is open
 
   // The current record as it was read (not as the caller may have changed the buffer since).
   bool hasCurrent_ = false;
