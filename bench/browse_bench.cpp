@@ -509,10 +509,21 @@ void drivePlain(benchmark::State& state, PlainList& p, PlainList& other, int op,
       timed(state, none, [&](int64_t) { p.refresh(); });
       break;
     case kScrollOne:
-      timed(state, none, [&](int64_t) { p.scrollOne(); });
+      // Back to the starting page now and then, as the engine's case goes back to the top.
+      timed(
+          state,
+          [&](int64_t i) {
+            if (i % 200 == 0) p.place(probes.place);
+          },
+          [&](int64_t) { p.scrollOne(); });
       break;
     case kPageDown:
-      timed(state, none, [&](int64_t) { p.pageDown(); });
+      timed(
+          state,
+          [&](int64_t i) {
+            if (i % 50 == 0) p.place(probes.place);
+          },
+          [&](int64_t) { p.pageDown(); });
       break;
     case kThumb:
       timed(state, none, [&](int64_t) { p.locate(probes.thumb); });
