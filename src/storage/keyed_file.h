@@ -75,9 +75,12 @@
 // No statement stays active between two calls: an active read statement holds a lock that
 // makes other stations' writes wait. A cursor therefore re-seeks from the key value of its
 // last record at each fetch (keyset seeks, never OFFSET, never a count) and keeps no lock
-// between calls. Sequential reads fetch a few rows ahead (from 32 up to 512 per fetch as the
-// run goes on) and serve the following reads from them; any positioning, write or change of
-// direction discards what was fetched, so a run of reads sees the file as of its last fetch.
+// between calls. Sequential reads fetch a few rows ahead (from 32, or the caller's fetch
+// hint, up to 512 per fetch as the run goes on) and serve the following reads from them; any
+// positioning, write or change of direction discards what was fetched, so a run of reads sees
+// the file as of its last fetch. The one exception is a hold (holdReads): the reads of a short
+// run, such as a list's page with its lookups, share one read transaction and so keep the
+// file's read lock until the hold is released, suspended, or a write ends it.
 // Writes outside a transaction commit one by one; a transaction (begin/commit) or a stream
 // (stream/flush) holds the write lock from its start to its end and should stay short. A call
 // that meets another station's lock waits for it up to the wait limit (5 s unless set), then
