@@ -413,10 +413,10 @@ int Engine::thumbFor() {
   return kStops + 1;
 }
 
-std::vector<void*> Engine::recordBuffers() const {
-  std::vector<void*> buffers{def_.primary->buffer()};
-  for (const Lookup& l : def_.lookups) buffers.push_back(l.file->buffer());
-  return buffers;
+std::vector<const storage::KeyedFile*> Engine::viewFiles() const {
+  std::vector<const storage::KeyedFile*> files{def_.primary};
+  for (const Lookup& l : def_.lookups) files.push_back(l.file);
+  return files;
 }
 
 void Engine::INITIALIZEBROWSE() {
@@ -425,15 +425,15 @@ void Engine::INITIALIZEBROWSE() {
   OrderState& s = state();
   Ends& ends = ends_[SORTORDER - 1];
   const Resolved key = resolve(o.keyField);
-  std::vector<void*> buffers = recordBuffers();
+  const std::vector<const storage::KeyedFile*> files = viewFiles();
   // Taken before the reads: a change between the two makes the next stamp differ, never the
   // other way round.
   std::vector<uint64_t> stamps = view_.contentStamps();
   const bool stamped = std::find(stamps.begin(), stamps.end(), 0) == stamps.end();
-  if (stamped && ends.stamps == stamps && ends.buffers.size() == buffers.size()) {
+  if (stamped && ends.stamps == stamps && ends.buffers.size() == files.size()) {
     RESET();
-    for (size_t i = 0; i < buffers.size(); ++i)
-      std::memcpy(buffers[i], ends.buffers[i].data(), ends.buffers[i].size());
+    for (size_t i = 0; i < files.size(); ++i)
+      std::memcpy(files[i]->buffer(), ends.buffers[i].data(), ends.buffers[i].size());
     return;
   }
   ends.stamps.clear();
@@ -461,13 +461,8 @@ void Engine::INITIALIZEBROWSE() {
   if (stamped) {
     ends.stamps = std::move(stamps);
     ends.buffers.clear();
-    const std::vector<const storage::KeyedFile*> files = [&] {
-      std::vector<const storage::KeyedFile*> f{def_.primary};
-      for (const Lookup& l : def_.lookups) f.push_back(l.file);
-      return f;
-    }();
-    for (size_t i = 0; i < buffers.size(); ++i)
-      ends.buffers.emplace_back(static_cast<const char*>(buffers[i]), files[i]->decl().recordSize);
+    for (const storage::KeyedFile* f : files)
+      ends.buffers.emplace_back(static_cast<const char*>(f->buffer()), f->decl().recordSize);
   }
   if (o.stops == Stops::Text && key.field != nullptr) {
     phonedir::StringStops stops;

@@ -143,7 +143,7 @@ class Engine {
   bool buttonEnabled(int control) const;
   void press(int control);
   void afterUpdate(bool deleted);
-  std::vector<void*> recordBuffers() const;
+  std::vector<const storage::KeyedFile*> viewFiles() const;  // the primary, then the lookups
 
   Def def_;
   phonedir::RequestScope& request_;
