@@ -11,11 +11,14 @@
 
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "city/city.h"
 #include "data/records.h"
@@ -26,7 +29,6 @@
 #include "runtime/locale/charset.h"
 #include "runtime/locale/collation.h"
 #include "runtime/runtime.h"
-#include "sqlite_baseline.h"
 #include "storage/keyed_file.h"
 #include "storage/view.h"
 #include "street/street.h"
@@ -105,42 +107,243 @@ std::string cityTown(int64_t count) {
   return dir;
 }
 
-// Plain SQLite: one page of streets in name order from a probe, keyset style.
-class StreetBaseline {
+// Plain SQLite doing the reads the engine does for one operation, with prepared statements
+// and nothing in between: the same records, found through the same index by the same keys,
+// each with its street looked up (city), inside one read transaction per file and operation,
+// as the engine reads. What each operation reads is listed in RESULTS.md; in short:
+//   refresh      the highlighted record by number, the record at its key (the locate's
+//                probe), a page from it, and each file's data version (the engine's check
+//                that the thumb stops still hold)
+//   scroll one   the anchor row and the record after it
+//   page down    the anchor row and a page after it
+//   thumb/locate the first record not below a key value, then a page from it
+//   sort change  the highlighted record by number (the window's re-read before a button),
+//                then a refresh in the other order
+//   card return  the highlighted record by number and its street twice (the card), then the
+//                page from its first row and each file's data version
+// A page's street lookups skip a street equal to the row before's, as the engine's view does
+// within one snapshot.
+class PlainList {
  public:
-  explicit StreetBaseline(const std::string& path) {
-    sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    sqlite3_exec(db_, "PRAGMA cache_size=-8192", nullptr, nullptr, nullptr);
-    if (sqlite3_prepare_v3(db_,
-                           "SELECT NUM, NAME FROM records INDEXED BY key_NAME_KEY WHERE "
-                           "NAME_SORT >= ?1 ORDER BY NAME_SORT, id LIMIT ?2",
-                           -1, SQLITE_PREPARE_PERSISTENT, &page_, nullptr) != SQLITE_OK)
-      fail(std::string("street baseline: ") + sqlite3_errmsg(db_));
-  }
-  ~StreetBaseline() {
-    sqlite3_finalize(page_);
-    sqlite3_close(db_);
-  }
-  int page(const std::string& probe, int count) {
-    const std::string k = runtime::sortKey(probe);
-    sqlite3_bind_blob(page_, 1, k.data(), static_cast<int>(k.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int(page_, 2, count);
-    int n = 0;
-    phonedir::STR_RECORD r{};
-    while (sqlite3_step(page_) == SQLITE_ROW) {
-      r.NUM = sqlite3_column_int(page_, 0);
-      const int bytes = std::min(sqlite3_column_bytes(page_, 1), 19);
-      std::memcpy(r.NAME, sqlite3_column_blob(page_, 1), bytes);
-      benchmark::DoNotOptimize(r);
-      ++n;
+  PlainList(const std::string& primary, const std::string& lookup, const std::string& fields,
+            std::vector<std::string> keys, const std::string& index, int rows)
+      : keys_(std::move(keys)), rows_(rows) {
+    db_ = open(primary);
+    if (!lookup.empty()) street_ = open(lookup);
+    std::string list, marks;
+    for (size_t i = 0; i < keys_.size(); ++i) {
+      list += (i ? ", " : "") + keys_[i];
+      marks += i ? ", ?" : "?";
     }
-    sqlite3_reset(page_);
-    return n;
+    const std::string columns = "SELECT id, " + fields + ", " + list + " FROM records ";
+    const std::string indexed = columns + "INDEXED BY " + index + " ";
+    const std::string order = " ORDER BY " + list + ", id LIMIT ?";
+    byId_ = prepare(db_, columns + "WHERE id = ?1");
+    from_ = prepare(db_, indexed + "WHERE (" + list + ", id) >= (" + marks + ", ?)" + order);
+    probe_ = prepare(db_, indexed + "WHERE (" + list + ") >= (" + marks + ")" + order);
+    version_ = prepare(db_, "PRAGMA data_version");
+    begin_ = prepare(db_, "BEGIN");
+    commit_ = prepare(db_, "COMMIT");
+    if (street_) {
+      lookup_ = prepare(street_,
+                        "SELECT id, NUM, NAME FROM records INDEXED BY key_NUM_KEY WHERE NUM = ?1 "
+                        "ORDER BY NUM, id LIMIT 1");
+      streetVersion_ = prepare(street_, "PRAGMA data_version");
+      streetBegin_ = prepare(street_, "BEGIN");
+      streetCommit_ = prepare(street_, "COMMIT");
+    }
+    streetColumn_ = street_ ? 2 : -1;  // PHONE, STREET, ...: STREET is result column 2
+  }
+  ~PlainList() {
+    for (sqlite3_value* v : anchor_.key) sqlite3_value_free(v);
+    for (sqlite3_value* v : highlight_.key) sqlite3_value_free(v);
+    for (sqlite3_stmt* st : {byId_, from_, probe_, version_, begin_, commit_, lookup_,
+                             streetVersion_, streetBegin_, streetCommit_})
+      sqlite3_finalize(st);
+    sqlite3_close(db_);
+    if (street_) sqlite3_close(street_);
   }
 
+  // Places the highlight and the page's last row at the page that starts at `probe`.
+  void place(const std::vector<std::string>& probe) {
+    begin();
+    readProbe(probe, rows_);
+    end();
+  }
+
+  void refresh() {
+    begin();
+    readById(highlight_.id);
+    readFrom(highlight_, 1);
+    readFrom(highlight_, rows_);
+    versions();
+    end();
+  }
+  void scrollOne() {
+    begin();
+    readFrom(anchor_, 2);
+    end();
+  }
+  void pageDown() {
+    begin();
+    readFrom(anchor_, rows_ + 1);
+    end();
+  }
+  void locate(const std::vector<std::string>& probe) {
+    begin();
+    readProbe(probe, 1);
+    readFrom(anchor_, rows_);
+    end();
+  }
+  // The re-read before the button in this order, then the refresh in the other order.
+  void sortChange(PlainList& other) {
+    readById(highlight_.id);
+    other.refresh();
+  }
+  void cardReturn() {
+    readById(highlight_.id);
+    if (street_) lookupStreet(lastStreet_, true);
+    begin();
+    readFrom(highlight_, rows_);
+    versions();
+    end();
+  }
+  int rowsRead() const { return read_; }
+
  private:
+  struct Anchor {
+    int64_t id = 0;
+    std::vector<sqlite3_value*> key;
+  };
+
+  static sqlite3* open(const std::string& path) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK)
+      fail("plain: cannot open " + path);
+    sqlite3_exec(db, "PRAGMA cache_size=-8192", nullptr, nullptr, nullptr);
+    return db;
+  }
+  static sqlite3_stmt* prepare(sqlite3* db, const std::string& sql) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) !=
+        SQLITE_OK)
+      fail("plain: " + sql + ": " + sqlite3_errmsg(db));
+    return st;
+  }
+  static void step(sqlite3_stmt* st) {
+    while (sqlite3_step(st) == SQLITE_ROW) {
+    }
+    sqlite3_reset(st);
+  }
+  void begin() {
+    step(begin_);
+    if (street_) step(streetBegin_);
+    lastStreet_ = -1;
+  }
+  void end() {
+    step(commit_);
+    if (street_) step(streetCommit_);
+  }
+  void versions() {
+    step(version_);
+    if (street_) step(streetVersion_);
+  }
+
+  // One row: its fields copied out as a record read does, its street looked up.
+  void take(sqlite3_stmt* st, Anchor* into) {
+    const int n = sqlite3_column_count(st);
+    for (int c = 1; c < n; ++c) {
+      if (sqlite3_column_type(st, c) == SQLITE_INTEGER) {
+        benchmark::DoNotOptimize(sqlite3_column_int64(st, c));
+      } else {
+        const int bytes = std::min<int>(sqlite3_column_bytes(st, c), sizeof record_);
+        std::memcpy(record_, sqlite3_column_blob(st, c), bytes);
+      }
+    }
+    benchmark::DoNotOptimize(record_);
+    ++read_;
+    if (street_) lookupStreet(sqlite3_column_int64(st, streetColumn_), false);
+    if (into) {
+      for (sqlite3_value* v : into->key) sqlite3_value_free(v);
+      into->key.clear();
+      into->id = sqlite3_column_int64(st, 0);
+      const int first = n - static_cast<int>(keys_.size());
+      for (int c = first; c < n; ++c)
+        into->key.push_back(sqlite3_value_dup(sqlite3_column_value(st, c)));
+    }
+  }
+  void lookupStreet(int64_t number, bool always) {
+    if (!always && number == lastStreet_) return;
+    lastStreet_ = number;
+    sqlite3_bind_int64(lookup_, 1, number);
+    if (sqlite3_step(lookup_) == SQLITE_ROW) {
+      const int bytes = std::min<int>(sqlite3_column_bytes(lookup_, 2), 19);
+      std::memcpy(record_, sqlite3_column_blob(lookup_, 2), bytes);
+    }
+    sqlite3_reset(lookup_);
+  }
+  // A record by number always looks its street up, as a re-read does.
+  void readById(int64_t id) {
+    lastStreet_ = -1;
+    sqlite3_bind_int64(byId_, 1, id);
+    if (sqlite3_step(byId_) == SQLITE_ROW) take(byId_, nullptr);
+    sqlite3_reset(byId_);
+  }
+  // `count` rows from the anchor's record on; the last becomes the anchor of the next scroll.
+  void readFrom(const Anchor& from, int count) {
+    int i = 1;
+    for (sqlite3_value* v : from.key) sqlite3_bind_value(from_, i++, v);
+    sqlite3_bind_int64(from_, i++, from.id);
+    sqlite3_bind_int(from_, i, count);
+    Anchor last;
+    while (sqlite3_step(from_) == SQLITE_ROW) take(from_, &last);
+    sqlite3_reset(from_);
+    if (count > 1 && !last.key.empty()) {
+      std::swap(anchor_, last);
+    }
+    for (sqlite3_value* v : last.key) sqlite3_value_free(v);
+  }
+  void readProbe(const std::vector<std::string>& probe, int count) {
+    for (size_t i = 0; i < probe.size(); ++i) {
+      if (keys_[i] == "STREET") {
+        sqlite3_bind_int64(probe_, static_cast<int>(i) + 1, std::stoll(probe[i]));
+      } else {
+        const std::string k = runtime::sortKey(probe[i]);
+        sqlite3_bind_blob(probe_, static_cast<int>(i) + 1, k.data(), static_cast<int>(k.size()),
+                          SQLITE_TRANSIENT);
+      }
+    }
+    sqlite3_bind_int(probe_, static_cast<int>(probe.size()) + 1, count);
+    bool first = true;
+    Anchor row;
+    while (sqlite3_step(probe_) == SQLITE_ROW) {
+      take(probe_, &row);
+      if (first) {
+        std::swap(highlight_.id, row.id);
+        for (sqlite3_value* v : highlight_.key) sqlite3_value_free(v);
+        highlight_.key.clear();
+        for (sqlite3_value* v : row.key) highlight_.key.push_back(sqlite3_value_dup(v));
+        first = false;
+      }
+      std::swap(anchor_, row);
+    }
+    sqlite3_reset(probe_);
+    for (sqlite3_value* v : row.key) sqlite3_value_free(v);
+  }
+
   sqlite3* db_ = nullptr;
-  sqlite3_stmt* page_ = nullptr;
+  sqlite3* street_ = nullptr;
+  std::vector<std::string> keys_;
+  int rows_;
+  int streetColumn_ = -1;
+  int64_t lastStreet_ = -1;
+  int read_ = 0;
+  char record_[64] = {};
+  Anchor highlight_, anchor_;
+  sqlite3_stmt *byId_ = nullptr, *from_ = nullptr, *probe_ = nullptr, *version_ = nullptr,
+               *begin_ = nullptr, *commit_ = nullptr, *lookup_ = nullptr, *streetVersion_ = nullptr,
+               *streetBegin_ = nullptr, *streetCommit_ = nullptr;
 };
 
 // One window on a procedure thread of the headless runtime, in the files' directory.
@@ -171,19 +374,31 @@ struct Session {
 };
 
 // Times `op` once per iteration after an untimed `prepare`; reports resident memory.
+// CPU time of every thread of the process, in seconds: the engine's thread, the benchmark's
+// and the handoff between them, without the waits for a core that a shared machine adds.
+double processCpu() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
 template <class Prepare, class Step>
 void timed(benchmark::State& state, Prepare prepare, Step op) {
   const long before = residentKb();
   long most = before;
   int64_t i = 0;
+  double cpu = 0;
   for (auto _ : state) {
     prepare(i);
+    const double c0 = processCpu();
     const auto t0 = Clock::now();
     op(i);
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - t0).count());
+    cpu += processCpu() - c0;
     most = std::max(most, residentKb());
     ++i;
   }
+  state.counters["cpu_us"] = i > 0 ? cpu * 1e6 / static_cast<double>(i) : 0;
   state.counters["rss_start_MB"] = before / 1024.0;
   state.counters["rss_max_MB"] = most / 1024.0;
   state.counters["rss_end_MB"] = residentKb() / 1024.0;
@@ -260,13 +475,6 @@ void BM_Street(benchmark::State& state) {
   const int64_t count = state.range(0);
   const int op = static_cast<int>(state.range(1));
   const std::string dir = streetTown(count);
-  if (op == kPlain) {
-    StreetBaseline base(dir + "/STREET.db");
-    timed(
-        state, [](int64_t) {},
-        [&](int64_t i) { benchmark::DoNotOptimize(base.page(runtime::cp(kWords[i % 10]), 18)); });
-    return;
-  }
   Session s(dir, &phonedir::STREET, "STREET", "?BROWSE:1");
   state.counters["rows"] = s.rows;
   driveList(state, s, op, -1, 0);
@@ -278,27 +486,105 @@ void BM_City(benchmark::State& state) {
   const int op = static_cast<int>(state.range(1));
   const int order = static_cast<int>(state.range(2));
   const std::string dir = cityTown(count);
-  if (op == kPlain) {
-    bench::Baseline base(dir + "/PHONE.db", dir + "/STREET.db");
-    const int keyOf[] = {0, phonedir::PHO_NUM_KEY, phonedir::PHO_NAME_KEY, phonedir::PHO_ADRESS_KEY,
-                         phonedir::PHO_NUM_KEY};
-    phonedir::PHO_RECORD probe{};
-    phonedir::clearRecord(probe);
-    std::memcpy(probe.PHONE, "500000", 6);
-    const std::string fio = runtime::cp("Кузнецов");
-    std::memcpy(probe.FIO, fio.data(), fio.size());
-    probe.STREET = 100;
-    timed(
-        state, [](int64_t) {},
-        [&](int64_t) { benchmark::DoNotOptimize(base.page(keyOf[order], probe, 18)); });
-    return;
-  }
   Session s(dir, &phonedir::GOROD, "GOROD", "?LIST");
   state.counters["rows"] = s.rows;
   if (order != 4) s.driver.press("?BUTTON" + std::to_string(order));
   const int locate =
       order == 2 ? static_cast<unsigned char>(runtime::cp("К")[0]) : static_cast<int>('3');
   driveList(state, s, op, locate, order == 4 ? 2 : order % 3 + 1);
+}
+
+// Plain SQLite: each operation's reads (PlainList), in the list's place, locate and thumb
+// values of the engine's case.
+struct Probes {
+  std::vector<std::string> place, locate, thumb;
+};
+
+void drivePlain(benchmark::State& state, PlainList& p, PlainList& other, int op,
+                const Probes& probes) {
+  p.place(probes.place);
+  auto none = [](int64_t) {};
+  switch (op) {
+    case kRefresh:
+      timed(state, none, [&](int64_t) { p.refresh(); });
+      break;
+    case kScrollOne:
+      // Back to the starting page now and then, as the engine's case goes back to the top.
+      timed(
+          state,
+          [&](int64_t i) {
+            if (i % 200 == 0) p.place(probes.place);
+          },
+          [&](int64_t) { p.scrollOne(); });
+      break;
+    case kPageDown:
+      timed(
+          state,
+          [&](int64_t i) {
+            if (i % 50 == 0) p.place(probes.place);
+          },
+          [&](int64_t) { p.pageDown(); });
+      break;
+    case kThumb:
+      timed(state, none, [&](int64_t) { p.locate(probes.thumb); });
+      break;
+    case kLocate:
+      timed(state, none, [&](int64_t) { p.locate(probes.locate); });
+      break;
+    case kSortChange:
+      timed(state, none, [&](int64_t) { p.sortChange(other); });
+      break;
+    case kCardReturn:
+      timed(state, none, [&](int64_t) { p.cardReturn(); });
+      break;
+    default:
+      break;
+  }
+}
+
+void BM_StreetPlain(benchmark::State& state) {
+  const int64_t count = state.range(0);
+  const int op = static_cast<int>(state.range(1));
+  const std::string path = streetTown(count) + "/STREET.db";
+  auto list = [&] {
+    return std::make_unique<PlainList>(path, "", "NUM, NAME", std::vector<std::string>{"NAME_SORT"},
+                                       "key_NAME_KEY", 18);
+  };
+  auto p = list();
+  auto other = list();  // one order: the sort change is the refresh
+  const std::string word = runtime::cp(kWords[5]);
+  drivePlain(state, *p, op == kSortChange ? *p : *other, op == kSortChange ? kRefresh : op,
+             {{word}, {word.substr(0, 1)}, {runtime::cp("Н")}});
+}
+
+void BM_CityPlain(benchmark::State& state) {
+  const int64_t count = state.range(0);
+  const int op = static_cast<int>(state.range(1));
+  const int order = static_cast<int>(state.range(2));
+  const std::string dir = cityTown(count);
+  const std::string fields = "PHONE, STREET, FIO, HOME, KVART";
+  auto list = [&](int o) {
+    if (o == 2)
+      return std::make_unique<PlainList>(dir + "/PHONE.db", dir + "/STREET.db", fields,
+                                         std::vector<std::string>{"FIO_SORT"}, "key_NAME_KEY", 12);
+    if (o == 3)
+      return std::make_unique<PlainList>(
+          dir + "/PHONE.db", dir + "/STREET.db", fields,
+          std::vector<std::string>{"STREET", "HOME_SORT", "KVART_SORT"}, "key_ADRESS_KEY", 12);
+    return std::make_unique<PlainList>(dir + "/PHONE.db", dir + "/STREET.db", fields,
+                                       std::vector<std::string>{"PHONE_SORT"}, "key_NUM_KEY", 12);
+  };
+  const int next = order == 4 ? 2 : order % 3 + 1;
+  auto p = list(order);
+  auto other = list(next);
+  auto probes = [](int o) -> Probes {
+    if (o == 2) return {{runtime::cp("Кузнецов")}, {runtime::cp("К")}, {runtime::cp("Н")}};
+    if (o == 3) return {{"100", "", ""}, {"3", "", ""}, {"100", "", ""}};
+    return {{"500000"}, {"3"}, {"5"}};
+  };
+  Probes pr = probes(order);
+  other->place(probes(next).place);
+  drivePlain(state, *p, *other, op, pr);
 }
 
 // Breakdown: what the engine's key distribution reads on every refresh and sort change, timed
@@ -332,13 +618,26 @@ void BM_EndsRead(benchmark::State& state) {
 
 void streetArgs(benchmark::internal::Benchmark* b) {
   for (int64_t n : {10000, 200000, 1000000})
-    for (int op = kRefresh; op <= kRoundTrip; ++op) b->Args({n, op});
+    for (int op = kRefresh; op <= kRoundTrip; ++op)
+      if (op != kPlain) b->Args({n, op});
 }
 
 void cityArgs(benchmark::internal::Benchmark* b) {
   for (int64_t n : {10000, 1000000})
     for (int order = 1; order <= 4; ++order)
-      for (int op = kRefresh; op <= kRoundTrip; ++op) b->Args({n, op, order});
+      for (int op = kRefresh; op <= kRoundTrip; ++op)
+        if (op != kPlain) b->Args({n, op, order});
+}
+
+void streetPlainArgs(benchmark::internal::Benchmark* b) {
+  for (int64_t n : {10000, 200000, 1000000})
+    for (int op = kRefresh; op <= kCardReturn; ++op) b->Args({n, op});
+}
+
+void cityPlainArgs(benchmark::internal::Benchmark* b) {
+  for (int64_t n : {10000, 1000000})
+    for (int order = 1; order <= 4; ++order)
+      for (int op = kRefresh; op <= kCardReturn; ++op) b->Args({n, op, order});
 }
 
 }  // namespace
@@ -350,6 +649,16 @@ BENCHMARK(BM_Street)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_City)->Apply(cityArgs)->UseManualTime()->Iterations(300)->Unit(
     benchmark::kMicrosecond);
+BENCHMARK(BM_StreetPlain)
+    ->Apply(streetPlainArgs)
+    ->UseManualTime()
+    ->Iterations(300)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CityPlain)
+    ->Apply(cityPlainArgs)
+    ->UseManualTime()
+    ->Iterations(300)
+    ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK(BM_EndsRead)
     ->Args({10000, 0})

@@ -38,6 +38,11 @@ int32_t leadingNumber(std::string_view text) {
   return static_cast<int32_t>(value);
 }
 
+// The reads of one operation run in one snapshot of the view's files, taking each file's
+// lock once; the snapshot ends before any dialog (readError, the warnings of RESET and
+// LOCATERECORD).
+using storage::HeldReads;
+
 }  // namespace
 
 Engine::Engine(Def def, phonedir::RequestScope& request)
@@ -45,6 +50,7 @@ Engine::Engine(Def def, phonedir::RequestScope& request)
   for (const Lookup& l : def_.lookups) view_.join(*l.file, l.key, l.primaryFields);
   for (const FieldRef& f : def_.row) rowFields_.push_back(resolve(f));
   SORT.resize(def_.orders.size());
+  ends_.resize(def_.orders.size());
   rowBuffer_.fields.resize(rowFields_.size());
 }
 
@@ -113,6 +119,7 @@ void Engine::showPage() {
 }
 
 void Engine::readError() {
+  view_.suspendReads();
   phonedir::STANDARDWARNING(35, def_.fileLabel);
   runtime::post(runtime::ev::CloseWindow);
   ADDQUEUE = 1;
@@ -143,11 +150,14 @@ void Engine::FILLBUFFER() {
 
 void Engine::RESET() {
   view_.close();
-  if (def_.primary->set(order().key) != storage::kOk || view_.open() != storage::kOk)
+  if (def_.primary->set(order().key) != storage::kOk || view_.open() != storage::kOk) {
+    view_.suspendReads();
     phonedir::STANDARDWARNING(36);
+  }
 }
 
 void Engine::FILLRECORD() {
+  HeldReads held(view_);
   std::string anchor;
   if (RECORDCOUNT > 0) {
     readRow(FILLDIRECTION == kForward ? RECORDCOUNT : 1);
@@ -157,6 +167,7 @@ void Engine::FILLRECORD() {
   } else {
     SKIPFIRST = false;
   }
+  if (ITEMSTOFILL > 0) view_.setFetchHint(static_cast<size_t>(ITEMSTOFILL) + (SKIPFIRST ? 1 : 0));
   while (ITEMSTOFILL > 0) {
     const int rc = FILLDIRECTION == kForward ? view_.next() : view_.prev();
     if (rc == storage::kNoRecord) break;
@@ -193,6 +204,7 @@ void Engine::FILLRECORD() {
 }
 
 void Engine::LOCATERECORD() {
+  HeldReads held(view_);
   if (LOCATEMODE == 1) LOCATEMODE = 3;
   view_.close();
   storage::KeyedFile& file = *def_.primary;
@@ -206,7 +218,10 @@ void Engine::LOCATERECORD() {
     // No record to stand on (it was deleted meanwhile): its key values still say where it was.
     file.setByKey(key);
   }
-  if (view_.open() != storage::kOk) phonedir::STANDARDWARNING(36);
+  if (view_.open() != storage::kOk) {
+    view_.suspendReads();
+    phonedir::STANDARDWARNING(36);
+  }
   emptyQueue();
   ITEMSTOFILL = 1;
   FILLDIRECTION = kForward;
@@ -219,6 +234,7 @@ void Engine::LOCATERECORD() {
 }
 
 void Engine::REFRESHPAGE() {
+  HeldReads held(view_);
   runtime::setWaitCursor(true);
   if (REFRESHMODE == 1) {
     HIGHLIGHTEDPOSITION = view_.position();
@@ -280,6 +296,7 @@ void Engine::REFRESHPAGE() {
 
 void Engine::PROCESSSCROLL() {
   if (RECORDCOUNT == 0) return;
+  HeldReads held(view_);
   CURRENTEVENT = event_;
   if (CURRENTEVENT <= runtime::ev::ScrollDown) {
     SCROLLONE();
@@ -396,10 +413,30 @@ int Engine::thumbFor() {
   return kStops + 1;
 }
 
+std::vector<const storage::KeyedFile*> Engine::viewFiles() const {
+  std::vector<const storage::KeyedFile*> files{def_.primary};
+  for (const Lookup& l : def_.lookups) files.push_back(l.file);
+  return files;
+}
+
 void Engine::INITIALIZEBROWSE() {
+  HeldReads held(view_);
   const SortOrder& o = order();
   OrderState& s = state();
+  Ends& ends = ends_[SORTORDER - 1];
   const Resolved key = resolve(o.keyField);
+  const std::vector<const storage::KeyedFile*> files = viewFiles();
+  // Taken before the reads: a change between the two makes the next stamp differ, never the
+  // other way round.
+  std::vector<uint64_t> stamps = view_.contentStamps();
+  const bool stamped = std::find(stamps.begin(), stamps.end(), 0) == stamps.end();
+  if (stamped && ends.stamps == stamps && ends.buffers.size() == files.size()) {
+    RESET();
+    for (size_t i = 0; i < files.size(); ++i)
+      std::memcpy(files[i]->buffer(), ends.buffers[i].data(), ends.buffers[i].size());
+    return;
+  }
+  ends.stamps.clear();
   auto keyText = [&]() -> std::string {
     if (key.field == nullptr) return {};
     if (key.field->type == FieldType::kLong)
@@ -408,6 +445,7 @@ void Engine::INITIALIZEBROWSE() {
   };
   auto readEnd = [&](bool last) {
     RESET();
+    view_.setFetchHint(1);
     const int rc = last ? view_.prev() : view_.next();
     if (rc == storage::kOk) return true;
     if (rc != storage::kNoRecord) readError();
@@ -420,6 +458,12 @@ void Engine::INITIALIZEBROWSE() {
                            : 0;
   if (!readEnd(false)) return;
   s.LOWVALUE = keyText();
+  if (stamped) {
+    ends.stamps = std::move(stamps);
+    ends.buffers.clear();
+    for (const storage::KeyedFile* f : files)
+      ends.buffers.emplace_back(static_cast<const char*>(f->buffer()), f->decl().recordSize);
+  }
   if (o.stops == Stops::Text && key.field != nullptr) {
     phonedir::StringStops stops;
     stops.SETUPSTRINGSTOPS(s.LOWVALUE, s.HIGHVALUE, static_cast<int32_t>(key.field->width),
@@ -612,6 +656,7 @@ void Engine::SELECTSORT() {
     state().LOCATORLENGTH = 0;
   }
   if (SORTORDER != LASTSORTORDER || FORCEREFRESH) {
+    HeldReads held(view_);
     GETRECORD();
     RESET();
     if (LASTSORTORDER == 0) {

@@ -143,6 +143,7 @@ class Engine {
   bool buttonEnabled(int control) const;
   void press(int control);
   void afterUpdate(bool deleted);
+  std::vector<const storage::KeyedFile*> viewFiles() const;  // the primary, then the lookups
 
   Def def_;
   phonedir::RequestScope& request_;
@@ -150,6 +151,14 @@ class Engine {
   std::vector<Resolved> rowFields_;
   std::vector<Row> queue_;
   Row rowBuffer_;  // the row last read or added (the queue's row buffer)
+  // Per order, what INITIALIZEBROWSE last read from the ends of the key: the files' content
+  // stamps when it read them, and the record buffers it left. While no file changes, the same
+  // reads would give the same values and stops, so they are taken from here.
+  struct Ends {
+    std::vector<uint64_t> stamps;
+    std::vector<std::string> buffers;
+  };
+  std::vector<Ends> ends_;
   int event_ = 0;  // the event being served
 };
 

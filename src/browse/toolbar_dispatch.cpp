@@ -164,14 +164,17 @@ void Engine::BUTTONDELETE() {
 // After the form: an inserted or changed record is highlighted at its place in the present
 // order; otherwise the page is refreshed where it stands.
 void Engine::afterUpdate(bool deleted) {
-  if (!deleted && request_.LOCALRESPONSE == phonedir::REQUESTCOMPLETED) {
-    LOCATEMODE = 3;
-    LOCATERECORD();
-  } else {
-    REFRESHMODE = 2;
-    REFRESHPAGE();
+  {
+    storage::HeldReads held(view_);
+    if (!deleted && request_.LOCALRESPONSE == phonedir::REQUESTCOMPLETED) {
+      LOCATEMODE = 3;
+      LOCATERECORD();
+    } else {
+      REFRESHMODE = 2;
+      REFRESHPAGE();
+    }
+    INITIALIZEBROWSE();
   }
-  INITIALIZEBROWSE();
   POSTNEWSELECTION();
   runtime::select(def_.buttons.list);
   request_.LOCALREQUEST = request_.ORIGINALREQUEST;

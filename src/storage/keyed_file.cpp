@@ -33,6 +33,8 @@ KeyedFile::~KeyedFile() {
 }
 
 Error KeyedFile::shutDown() {
+  readHeld_ = false;
+  holds_ = 0;
   Error e;
   if (streaming_) e = store_->commit();
   if (!e.ok() || store_->inTransaction()) store_->rollback();
@@ -53,7 +55,10 @@ int KeyedFile::finish(Error e) {
 // A read that finds the keys out of date (a sort key that does not match its text, an index
 // gone) marks them so, for the next open to rebuild them.
 int KeyedFile::finishRead(Error e) {
-  if (e.code == kKeysInvalid && store_) store_->markKeysOutOfDate();
+  if (e.code == kKeysInvalid && store_) {
+    endHeldRead();
+    store_->markKeysOutOfDate();
+  }
   return finish(std::move(e));
 }
 
@@ -208,7 +213,12 @@ int KeyedFile::setByKey(int key) {
 // write or change of direction since the last fetch) each fetch is twice the one before.
 Error KeyedFile::fetch(Direction dir) {
   const Bound from = boundFor(dir);
-  fetchSize_ = fetchSize_ == 0 ? kFirstFetch : std::min(fetchSize_ * 2, kLargestFetch);
+  if (fetchSize_ == 0) {
+    fetchSize_ = fetchHint_ > 0 ? std::min(fetchHint_, kLargestFetch) : kFirstFetch;
+    fetchHint_ = 0;
+  } else {
+    fetchSize_ = std::min(fetchSize_ * 2, kLargestFetch);
+  }
   ahead_.clear();
   aheadPos_ = 0;
   aheadDir_ = dir;
@@ -346,6 +356,7 @@ int KeyedFile::reset(std::string_view token) {
 
 int KeyedFile::write(bool maintainKeys) {
   if (!ready()) return error_.code;
+  endHeldRead();
   int64_t id = 0;
   Error e = store_->insert(buffer_, maintainKeys, id);
   if (!e.ok()) return finish(std::move(e));
@@ -366,6 +377,7 @@ int KeyedFile::append() {
 int KeyedFile::put() {
   if (!ready()) return error_.code;
   if (!hasCurrent_) return finish(kNoRecord, "no current record to rewrite");
+  endHeldRead();
   int64_t version = 0;
   Error e = store_->update(currentId_, buffer_, watched_ ? &currentVersion_ : nullptr, version);
   if (!e.ok()) return finish(std::move(e));
@@ -381,6 +393,7 @@ int KeyedFile::put() {
 int KeyedFile::erase() {
   if (!ready()) return error_.code;
   if (!hasCurrent_) return finish(kNoRecord, "no current record to delete");
+  endHeldRead();
   Error e = store_->erase(currentId_);
   if (!e.ok()) return finish(std::move(e));
   pinCursor();
@@ -397,6 +410,7 @@ int KeyedFile::watch() {
 
 int KeyedFile::buildKeys(const std::function<bool()>& stop) {
   if (!ready()) return error_.code;
+  endHeldRead();
   dropAhead();
   return finish(store_->buildKeys(stop));
 }
@@ -413,6 +427,7 @@ int64_t KeyedFile::records() {
 
 int KeyedFile::stream() {
   if (!ready()) return error_.code;
+  endHeldRead();
   if (streaming_ || store_->inTransaction()) return finish({});
   Error e = store_->begin(busyLimitMs_);
   if (e.ok()) {
@@ -436,6 +451,7 @@ int KeyedFile::flush() {
 
 int KeyedFile::begin(int timeoutSeconds) {
   if (!ready()) return error_.code;
+  endHeldRead();
   const int ms = timeoutSeconds <= 0 ? 0 : timeoutSeconds * 1000;
   Error e = store_->begin(ms);
   if (e.ok()) saveCursor();
@@ -467,6 +483,7 @@ void KeyedFile::restoreCursor() {
 
 int KeyedFile::commit() {
   if (!ready()) return error_.code;
+  endHeldRead();
   Error e = store_->commit();
   if (e.ok()) {
     streaming_ = false;
@@ -478,6 +495,7 @@ int KeyedFile::commit() {
 
 int KeyedFile::rollback() {
   if (!ready()) return error_.code;
+  endHeldRead();
   const bool undone = store_->inTransaction();
   Error e = store_->rollback();
   streaming_ = false;
@@ -485,6 +503,32 @@ int KeyedFile::rollback() {
   hasSaved_ = false;
   dropAhead();
   return finish(std::move(e));
+}
+
+// --- runs of reads ---
+
+void KeyedFile::holdReads() {
+  if (!isOpen() || holds_++ > 0 || store_->inTransaction()) return;
+  readHeld_ = store_->beginRead().ok();
+}
+
+void KeyedFile::releaseReads() {
+  if (holds_ > 0 && --holds_ == 0) endHeldRead();
+}
+
+void KeyedFile::suspendReads() {
+  endHeldRead();
+}
+
+// Ends the snapshot of a hold, if one is open; the hold itself stays counted.
+void KeyedFile::endHeldRead() {
+  if (!readHeld_) return;
+  readHeld_ = false;
+  if (store_ && store_->inTransaction()) store_->endRead();
+}
+
+uint64_t KeyedFile::contentStamp() {
+  return isOpen() ? store_->contentStamp() : 0;
 }
 
 void KeyedFile::setDurable(bool durable) {

@@ -75,9 +75,12 @@
 // No statement stays active between two calls: an active read statement holds a lock that
 // makes other stations' writes wait. A cursor therefore re-seeks from the key value of its
 // last record at each fetch (keyset seeks, never OFFSET, never a count) and keeps no lock
-// between calls. Sequential reads fetch a few rows ahead (from 32 up to 512 per fetch as the
-// run goes on) and serve the following reads from them; any positioning, write or change of
-// direction discards what was fetched, so a run of reads sees the file as of its last fetch.
+// between calls. Sequential reads fetch a few rows ahead (from 32, or the caller's fetch
+// hint, up to 512 per fetch as the run goes on) and serve the following reads from them; any
+// positioning, write or change of direction discards what was fetched, so a run of reads sees
+// the file as of its last fetch. The one exception is a hold (holdReads): the reads of a short
+// run, such as a list's page with its lookups, share one read transaction and so keep the
+// file's read lock until the hold is released, suspended, or a write ends it.
 // Writes outside a transaction commit one by one; a transaction (begin/commit) or a stream
 // (stream/flush) holds the write lock from its start to its end and should stay short. A call
 // that meets another station's lock waits for it up to the wait limit (5 s unless set), then
@@ -215,6 +218,25 @@ class KeyedFile {
   // rewrite can be tried again) and the cursor as they were when the transaction began.
   int rollback();
 
+  // --- runs of reads ---
+  // The reads until the matching releaseReads() see one snapshot of the file and take its read
+  // lock once, instead of once per fetch or lookup. Holds nest. The read lock makes other
+  // stations' writes wait, so a hold must stay short: never across a dialog (suspendReads()
+  // ends the snapshot early; the reads after it are taken one by one) and never across writes
+  // (a write, transaction or stream ends the snapshot first). They neither fail nor change
+  // error(): without the snapshot every read simply takes the lock on its own.
+  void holdReads();
+  void releaseReads();
+  void suspendReads();
+  bool readsHeld() const { return readHeld_; }
+  // A stamp of the file's contents: equal stamps mean that nothing was written to the file
+  // in between, by this instance or any other station (the file replaced included). 0 when
+  // it cannot be told, which equals no stamp.
+  uint64_t contentStamp();
+  // The next fetch after a positioning reads this many records instead of the usual first
+  // fetch: a caller that knows how many it will read reads no more.
+  void setFetchHint(size_t records) { fetchHint_ = records; }
+
   // How long a call waits for another station's lock before failing with 5 (default 5000 ms).
   void setBusyLimit(int milliseconds);
   // A file that is made anew before every use (the search's result file) need not wait for
@@ -241,6 +263,7 @@ class KeyedFile {
   int read(detail::Direction dir);
   Error fetch(detail::Direction dir);
   int write(bool maintainKeys);
+  void endHeldRead();
 
   detail::Schema schema_;
   void* buffer_;
@@ -264,6 +287,10 @@ class KeyedFile {
   size_t aheadPos_ = 0;
   detail::Direction aheadDir_ = detail::Direction::kForward;
   size_t fetchSize_ = 0;
+  size_t fetchHint_ = 0;
+
+  int holds_ = 0;          // holdReads() not yet released
+  bool readHeld_ = false;  // the read transaction of a hold is open
 
   // The current record as it was read (not as the caller may have changed the buffer since).
   bool hasCurrent_ = false;

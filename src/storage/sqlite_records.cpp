@@ -468,7 +468,7 @@ Error SqliteStore::buildKeys(const std::function<bool()>& stop) {
     if (!e.ok()) return e;
   }
   e = pragma(kBuildCachePragma, "PRAGMA cache_size", kBuildCacheValue);
-  if (e.ok()) e = remakeSortKeys();
+  if (e.ok() && !ownRecordsOnly_) e = remakeSortKeys();
   for (size_t k = 0; e.ok() && k < schema_.keyFields.size(); ++k) {
     if (stopped()) e = fail(SQLITE_INTERRUPT);
     if (e.ok()) e = run(sql::dropIndex(schema_, static_cast<int>(k)));

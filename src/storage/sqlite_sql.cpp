@@ -18,9 +18,14 @@ std::vector<int> sortedFields(const Schema& schema) {
   return out;
 }
 
-std::string recordColumns(const Schema& schema) {
+std::string fieldColumns(const Schema& schema) {
   std::string s = "id, ver";
   for (const Field& f : schema.decl.fields) s += ", " + quote(f.name);
+  return s;
+}
+
+std::string recordColumns(const Schema& schema) {
+  std::string s = fieldColumns(schema);
   for (int f : sortedFields(schema)) s += ", " + quote(schema.decl.fields[f].name + "_SORT");
   return s;
 }
@@ -69,7 +74,10 @@ std::string dropIndex(const Schema& schema, int key) {
 
 std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, bool inclusive) {
   const bool fwd = dir == Direction::kForward;
-  std::string s = "SELECT " + recordColumns(schema) + " FROM records";
+  // In record-number order no sort key is checked, so none is read: a whole-file scan decodes
+  // only the fields.
+  std::string s = "SELECT " + (order == kFileOrder ? fieldColumns(schema) : recordColumns(schema)) +
+                  " FROM records";
   std::vector<std::string> cols;
   if (order != kFileOrder) {
     s += " INDEXED BY " + indexName(schema, order);

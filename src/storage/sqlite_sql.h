@@ -21,6 +21,8 @@ std::vector<int> sortedFields(const Schema& schema);
 
 // The columns every read selects, in this order: id, ver, each field, each sort key.
 std::string recordColumns(const Schema& schema);
+// The same without the sort keys: id, ver and the fields.
+std::string fieldColumns(const Schema& schema);
 
 // A table's columns as the file must have them (what PRAGMA table_xinfo reports).
 struct ColumnDef {

@@ -54,6 +54,7 @@ SqliteStore::SqliteStore(const Schema& schema) : schema_(schema) {
   count_.sql = "SELECT count(*) FROM records";
   beginRead_.sql = "BEGIN";
   endRead_.sql = "COMMIT";
+  touch_.sql = "SELECT 1 FROM meta LIMIT 1";
 }
 
 Slot& SqliteStore::scanSlot(int order, Direction dir, sql::Seek kind, bool inclusive) {
@@ -120,14 +121,16 @@ int SqliteStore::onBusy(void* store, int attempt) {
 void SqliteStore::disconnect() {
   for (Slot& s : scanSlots_) forget(s);
   for (Slot& s : keySlots_) forget(s);
-  for (Slot* s :
-       {&byId_, &insert_, &update_, &updateChecked_, &erase_, &count_, &beginRead_, &endRead_}) {
+  for (Slot* s : {&byId_, &insert_, &update_, &updateChecked_, &erase_, &count_, &beginRead_,
+                  &endRead_, &touch_}) {
     forget(*s);
   }
   if (db_) sqlite3_close(db_);
   db_ = nullptr;
   keysDroppedInTx_ = false;
   readOnly_ = false;
+  ownRecordsOnly_ = false;
+  connection_ = 0;
 }
 
 Error SqliteStore::run(const std::string& sql, std::string* firstValue) {
@@ -214,9 +217,21 @@ Error SqliteStore::open(const std::string& path, Access access) {
   if (e.ok() && !readOnly) e = pragma("PRAGMA journal_mode=DELETE", "", "delete");
   if (e.ok() && !readOnly) e = synchronous();
   if (e.ok()) e = pragma(kCachePragma, "PRAGMA cache_size", kCacheValue);
+  if (e.ok() && exclusive) e = startsEmpty(ownRecordsOnly_);
   if (!e.ok()) return failed(e);
   waitMs_ = busyMs_;
+  static std::atomic<uint64_t> connections{0};
+  connection_ = ++connections;
   return {};
+}
+
+// Whether the file holds no record: then, open exclusively, it will hold only records this
+// connection wrote.
+Error SqliteStore::startsEmpty(bool& empty) {
+  std::string any;
+  Error e = run("SELECT EXISTS (SELECT 1 FROM records)", &any);
+  empty = e.ok() && any == "0";
+  return e;
 }
 
 Error SqliteStore::checkMeta(bool exclusive) {
@@ -455,6 +470,39 @@ Error SqliteStore::remove(const std::string& path) {
   }
   disconnect();
   return e;
+}
+
+Error SqliteStore::beginRead() {
+  if (!db_) return misuse("file not open");
+  if (inTransaction()) return misuse("a transaction is active");
+  return runCached(beginRead_);
+}
+
+Error SqliteStore::endRead() {
+  if (!inTransaction()) return {};
+  Error e = runCached(endRead_);
+  if (!e.ok()) run("ROLLBACK");
+  return e;
+}
+
+// SQLite's data version of the file, which any commit changes, read under the file's read
+// lock (taken by a step of a small statement), with the connection's serial number above it.
+// Inside a write transaction the contents may yet be rolled back: no stamp then.
+uint64_t SqliteStore::contentStamp() {
+  if (!db_ || sqlite3_txn_state(db_, "main") == SQLITE_TXN_WRITE) return 0;
+  const bool own = !inTransaction();
+  if (own && !runCached(beginRead_).ok()) return 0;
+  sqlite3_stmt* stmt = nullptr;
+  bool ok = prepared(touch_, stmt).ok();
+  if (ok) {
+    Stepping guard(touch_);
+    const int rc = sqlite3_step(stmt);
+    ok = rc == SQLITE_ROW || rc == SQLITE_DONE;
+  }
+  unsigned version = 0;
+  ok = ok && sqlite3_file_control(db_, "main", SQLITE_FCNTL_DATA_VERSION, &version) == SQLITE_OK;
+  if (own && !runCached(endRead_).ok()) run("ROLLBACK");
+  return ok ? (connection_ << 32) | version : 0;
 }
 
 Error SqliteStore::begin(int timeoutMs) {

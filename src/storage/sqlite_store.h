@@ -35,6 +35,9 @@ class SqliteStore final : public Store {
   Error count(int64_t& n) override;
   Error buildKeys(const std::function<bool()>& stop) override;
   void markKeysOutOfDate() override;
+  Error beginRead() override;
+  Error endRead() override;
+  uint64_t contentStamp() override;
   Error begin(int timeoutMs) override;
   Error commit() override;
   Error rollback() override;
@@ -55,6 +58,7 @@ class SqliteStore final : public Store {
   Error pragma(const std::string& set, const std::string& query, const std::string& expect);
   Error synchronous();  // the synchronous setting durable_ asks for
   Error checkMeta(bool exclusive);
+  Error startsEmpty(bool& empty);
   Error checkObjects();
   Error checkColumns(const std::string& table, const std::vector<sql::ColumnDef>& expected);
   Error makeTables();
@@ -83,7 +87,11 @@ class SqliteStore final : public Store {
   bool durable_ = true;
   std::vector<Slot> scanSlots_;
   std::vector<Slot> keySlots_;
-  Slot byId_, insert_, update_, updateChecked_, erase_, count_, beginRead_, endRead_;
+  Slot byId_, insert_, update_, updateChecked_, erase_, count_, beginRead_, endRead_, touch_;
+  uint64_t connection_ = 0;  // this connection's serial number, unique in the process
+  // Every record was written by this exclusive connection, so their sort keys are the
+  // driver's own and a key build need not check them.
+  bool ownRecordsOnly_ = false;
   std::vector<std::string> sortKeys_;  // kept alive while bound statically
 };
 

@@ -106,6 +106,14 @@ class Store {
   // the file is read only or the mark cannot be made at once.
   virtual void markKeysOutOfDate() = 0;
 
+  // A read transaction: the reads until endRead() see one snapshot of the file and take its
+  // lock once. It holds the file's read lock, so it must stay short.
+  virtual Error beginRead() = 0;
+  virtual Error endRead() = 0;
+  // A stamp of the file's contents: it differs after any change to the file, by this
+  // connection or any other, and between connections; 0 on failure.
+  virtual uint64_t contentStamp() = 0;
+
   virtual Error begin(int timeoutMs) = 0;
   virtual Error commit() = 0;
   virtual Error rollback() = 0;

@@ -1,5 +1,7 @@
 #include "storage/view.h"
 
+#include <cstring>
+
 #include "storage/record_fields.h"
 
 namespace storage {
@@ -27,7 +29,9 @@ int View::join(KeyedFile& lookup, int lookupKey, std::vector<std::string> primar
   if (lookupKey < 0 || lookupKey >= static_cast<int>(ld.keys.size())) return bad("no such key");
   const Key& key = ld.keys[lookupKey];
   if (primaryFields.size() != key.components.size()) return bad("one field per key component");
-  Join j{&lookup, lookupKey, {}};
+  Join j;
+  j.file = &lookup;
+  j.key = lookupKey;
   for (size_t i = 0; i < primaryFields.size(); ++i) {
     const int from = pd.fieldIndex(primaryFields[i]);
     const int to = ld.fieldIndex(key.components[i]);
@@ -67,26 +71,76 @@ bool View::ready() {
 int View::afterRead(int code) {
   if (code != kOk) return finish(primary_.error());
   const FileDecl& pd = primary_.decl();
-  for (const Join& j : joins_) {
+  for (Join& j : joins_) {
     const FileDecl& ld = j.file->decl();
     const Key& key = ld.keys[j.key];
+    char* buffer = static_cast<char*>(j.file->buffer());
+    std::string lookedFor;
     for (size_t i = 0; i < j.from.size(); ++i) {
       const Field& from = pd.fields[j.from[i]];
       const Field& to = ld.fields[ld.fieldIndex(key.components[i])];
       if (isText(from)) {
-        setText(to, j.file->buffer(), storedText(from, primary_.buffer()));
+        setText(to, buffer, storedText(from, primary_.buffer()));
       } else {
-        setLong(to, j.file->buffer(), longValue(from, primary_.buffer()));
+        setLong(to, buffer, longValue(from, primary_.buffer()));
       }
+      lookedFor.append(buffer + to.offset, to.width);
     }
+    // In one snapshot the same lookup finds the same record: it is not read again.
+    const bool same = holds_ > 0 && j.remembered && j.file->readsHeld() && lookedFor == j.lookedFor;
+    if (same) {
+      if (j.found) {
+        std::memcpy(buffer, j.record.data(), ld.recordSize);
+      } else {
+        clearRecord(ld, buffer);
+      }
+      continue;
+    }
+    j.remembered = false;
     const int rc = j.file->get(j.key);
     if (rc == kNoRecord) {
-      clearRecord(ld, j.file->buffer());
+      clearRecord(ld, buffer);
     } else if (rc != kOk) {
       return finish(j.file->error());
     }
+    if (holds_ > 0) {
+      j.remembered = true;
+      j.lookedFor = std::move(lookedFor);
+      j.found = rc == kOk;
+      if (j.found) j.record.assign(buffer, ld.recordSize);
+    }
   }
   return finish({});
+}
+
+void View::forgetLookups() {
+  for (Join& j : joins_) j.remembered = false;
+}
+
+void View::holdReads() {
+  if (holds_++ > 0) return;
+  forgetLookups();
+  primary_.holdReads();
+  for (Join& j : joins_) j.file->holdReads();
+}
+
+void View::releaseReads() {
+  if (holds_ == 0 || --holds_ > 0) return;
+  forgetLookups();
+  primary_.releaseReads();
+  for (Join& j : joins_) j.file->releaseReads();
+}
+
+void View::suspendReads() {
+  forgetLookups();
+  primary_.suspendReads();
+  for (Join& j : joins_) j.file->suspendReads();
+}
+
+std::vector<uint64_t> View::contentStamps() {
+  std::vector<uint64_t> stamps{primary_.contentStamp()};
+  for (const Join& j : joins_) stamps.push_back(j.file->contentStamp());
+  return stamps;
 }
 
 int View::set(int key) {

@@ -40,12 +40,28 @@ class View {
   std::string position();  // in the primary's current order
   int watch();
 
+  // A run of reads in one snapshot of the primary and of every lookup file, as
+  // KeyedFile::holdReads() says. Within it, a record whose lookup values equal the record's
+  // before it takes the lookup record read then, as reading it again would give.
+  void holdReads();
+  void releaseReads();
+  void suspendReads();
+  // The content stamps of the primary and of every lookup file, in that order.
+  std::vector<uint64_t> contentStamps();
+  void setFetchHint(size_t records) { primary_.setFetchHint(records); }
+
  private:
   struct Join {
-    KeyedFile* file;
-    int key;
+    KeyedFile* file = nullptr;
+    int key = 0;
     std::vector<int> from;  // primary field per lookup key component
+    // The lookup last made in this run of reads: its key fields and what it found.
+    bool remembered = false;
+    std::string lookedFor;
+    bool found = false;
+    std::string record;
   };
+  void forgetLookups();
   int finish(Error e);
   bool ready();
   int afterRead(int code);
@@ -53,7 +69,20 @@ class View {
   KeyedFile& primary_;
   std::vector<Join> joins_;
   bool open_ = false;
+  int holds_ = 0;
   Error error_;
+};
+
+// Holds a view's reads (View::holdReads) for as long as it lives.
+class HeldReads {
+ public:
+  explicit HeldReads(View& view) : view_(view) { view_.holdReads(); }
+  ~HeldReads() { view_.releaseReads(); }
+  HeldReads(const HeldReads&) = delete;
+  HeldReads& operator=(const HeldReads&) = delete;
+
+ private:
+  View& view_;
 };
 
 }  // namespace storage

@@ -305,6 +305,42 @@ TEST_F(BrowseEngineTest, ThumbPositionsByStops) {
   EXPECT_EQ(list().rows.front().at(1), "0");
 }
 
+// The stops are read again after another station's change, and only then: a focus gain over an
+// unchanged file keeps them, one after a change spreads them over the new ends.
+TEST_F(BrowseEngineTest, ThumbStopsFollowAnotherStationsChangeAtTheNextFocusGain) {
+  std::vector<Item> items;
+  for (int i = 0; i < 60; ++i) items.push_back(item("X", i * 10));
+  makeFile(items);
+  open();
+  driver.press("?BYNUM");
+  auto firstAtMiddleStop = [&] {
+    driver.thumb("?LIST", 50);
+    const runtime::ControlSnapshot l = list();
+    return l.rows.empty() ? -1 : std::stoi(l.rows.at(0).at(1));
+  };
+  driver.focus("ITEMS");
+  const int before = firstAtMiddleStop();
+  EXPECT_GE(before, 290);
+  EXPECT_LE(before, 300);
+  driver.focus("ITEMS");
+  EXPECT_EQ(firstAtMiddleStop(), before) << "nothing changed";
+
+  Item buffer = item("Y", 1180);
+  storage::KeyedFile station(itemsDecl(), &buffer);
+  ASSERT_EQ(station.open(), 0);
+  ASSERT_EQ(station.add(), 0);
+  EXPECT_EQ(firstAtMiddleStop(), before) << "the stops change only at the next refresh";
+  driver.focus("ITEMS");
+  const int after = firstAtMiddleStop();
+  EXPECT_GE(after, 540) << "stop 50 of 0..1180 lies near the middle";
+  EXPECT_LE(after, 600);
+
+  // Removed again: the last record is 590 once more.
+  ASSERT_EQ(station.erase(), 0);
+  driver.focus("ITEMS");
+  EXPECT_EQ(firstAtMiddleStop(), before);
+}
+
 TEST_F(BrowseEngineTest, SortChangeKeepsTheRecordHighlighted) {
   makeLetters(12);
   open();
