@@ -21,7 +21,7 @@ class Scanner {
 
   // The next subscriber into PHO; false at the end, on an error or when the program closes.
   bool next() {
-    if (out_.read % kStopCheckInterval == 0 && hooks_.stopping && hooks_.stopping()) {
+    if (reads_++ % kStopCheckInterval == 0 && hooks_.stopping && hooks_.stopping()) {
       out_.stopped = true;
       return false;
     }
@@ -34,9 +34,10 @@ class Scanner {
     return true;
   }
 
-  void count() {
-    ++out_.read;
-    if (hooks_.count) hooks_.count();
+  void count(int64_t subscribers = 1) {
+    out_.read += subscribers;
+    if (!hooks_.count) return;
+    for (int64_t i = 0; i < subscribers; ++i) hooks_.count();
   }
 
   bool append() {
@@ -92,9 +93,15 @@ class Scanner {
       PHO_RECORD record;
     };
     std::vector<Match> matches;
-    phone_.set(storage::kFileOrder);
+    const storage::RecordFilter filter = maskPrefilter(mask);
+    const bool filtered = !filter.empty() && phone_.setFiltered(filter) == storage::kOk;
+    if (!filtered) phone_.set(storage::kFileOrder);
+    int64_t previous = 0;
     while (next()) {
-      count();
+      // The progress goes on over the subscribers SQLite passed over.
+      const int64_t number = phone_.recordNumber();
+      count(filtered ? std::max<int64_t>(1, number - previous) : 1);
+      previous = number;
       if (CHECKPHONE(PHO_, c, mask).CHECK)
         matches.push_back(
             {runtime::sortKey(std::string_view(PHO_.PHONE, sizeof PHO_.PHONE)), PHO_});
@@ -115,9 +122,35 @@ class Scanner {
   PHO_RECORD& PHO_;
   const ScanHooks& hooks_;
   ScanOutcome out_;
+  int64_t reads_ = 0;
 };
 
 }  // namespace
+
+storage::RecordFilter maskPrefilter(const PhoneMask& mask) {
+  storage::RecordFilter filter;
+  const int field = PHONE_FILE().fieldIndex("PHONE");
+  if (field < 0) return filter;
+  for (int i = 0; i < mask.N && i < kMaskSize; ++i) {
+    const int b = mask.B[i];
+    const int e = std::min(mask.E[i], kMaskSize);
+    if (b < 1 || b > e) continue;
+    const std::string& s = mask.S[i];
+    for (int k = 0; k <= e - b && static_cast<size_t>(k) < s.size(); ++k) {
+      const auto wanted = static_cast<unsigned char>(s[static_cast<size_t>(k)]);
+      if (wanted == ' ') continue;
+      // Every byte the segment test takes for this one.
+      std::string bytes;
+      for (int x = 0; x < 256; ++x) {
+        const auto u = static_cast<unsigned char>(x);
+        if (u == wanted || runtime::collationWeight(u) == runtime::collationWeight(wanted))
+          bytes += static_cast<char>(u);
+      }
+      filter.push_back({field, static_cast<size_t>(b - 1 + k), std::move(bytes)});
+    }
+  }
+  return filter;
+}
 
 ScanOutcome runScan(Scan scan, storage::KeyedFile& phone, PHO_RECORD& PHO, const Conditions& c,
                     const PhoneMask& mask, const ScanHooks& hooks, WholeFile wholeFile) {

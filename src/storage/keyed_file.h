@@ -111,6 +111,7 @@
 
 #include "storage/declaration.h"
 #include "storage/error.h"
+#include "storage/record_filter.h"
 #include "storage/schema.h"
 #include "storage/store.h"
 
@@ -163,9 +164,18 @@ class KeyedFile {
   // --- positioning and reading; every read fills the buffer ---
   // Before the first record of an order: next() reads the first record, prev() the last.
   int set(int order);
+  // Before the first record in record-number order, as set(kFileOrder), but the reads that
+  // follow get only the records that meet `filter`: SQLite tests it and the others never leave
+  // the database, so a scan that needs few of the records reads no more than those. The
+  // records left out are not read at all: a fault in one of them is not reported, as for a
+  // record beyond the range of a scan in a key's order. Any other positioning ends the filter.
+  // 90 (code 21) for a condition on no text field or beyond its width.
+  int setFiltered(const RecordFilter& filter);
   // At the first record of a key whose key is not less than the key fields now in the buffer:
   // next() reads it, prev() reads the last record whose key is not greater.
   int setByKey(int key);
+  // The number of the current record; 0 when there is none.
+  int64_t recordNumber() const { return hasCurrent_ ? currentId_ : 0; }
   // The next or previous record in the current order; 33 when there is none. In a key's order
   // 46 while the keys are out of date (reading in kFileOrder still works then).
   int next();
@@ -264,6 +274,7 @@ class KeyedFile {
   Error fetch(detail::Direction dir);
   int write(bool maintainKeys);
   void endHeldRead();
+  void endFilter();
 
   detail::Schema schema_;
   void* buffer_;
@@ -278,6 +289,7 @@ class KeyedFile {
   // The cursor: the order, and where the next read in each direction starts. After a read it
   // starts next to the current record (fromCurrent_), whose key is computed only when needed.
   int order_ = kFileOrder;
+  bool filtered_ = false;  // setFiltered() is in force
   detail::Bound forward_;
   detail::Bound backward_;
   bool fromCurrent_ = false;
