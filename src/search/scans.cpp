@@ -21,9 +21,12 @@ class Scanner {
 
   // The next subscriber into PHO; false at the end, on an error or when the program closes.
   bool next() {
-    if (reads_++ % kStopCheckInterval == 0 && hooks_.stopping && hooks_.stopping()) {
-      out_.stopped = true;
-      return false;
+    if (out_.read >= nextStopCheck_) {
+      nextStopCheck_ = out_.read + kStopCheckInterval;
+      if (hooks_.stopping && hooks_.stopping()) {
+        out_.stopped = true;
+        return false;
+      }
     }
     const int rc = phone_.next();
     if (rc == storage::kNoRecord) return false;
@@ -94,19 +97,28 @@ class Scanner {
     };
     std::vector<Match> matches;
     const storage::RecordFilter filter = maskPrefilter(mask);
-    const bool filtered = !filter.empty() && phone_.setFiltered(filter) == storage::kOk;
+    // The subscribers SQLite passes over count as read, for the progress to go on and to end
+    // where a read of every one would: by record numbers as the reads go (never beyond the
+    // number of subscribers, which deleted numbers would otherwise push it to), and the rest
+    // at the end.
+    const int64_t total = filter.empty() ? -1 : phone_.records();
+    const bool filtered = total >= 0 && phone_.setFiltered(filter) == storage::kOk;
     if (!filtered) phone_.set(storage::kFileOrder);
     int64_t previous = 0;
     while (next()) {
-      // The progress goes on over the subscribers SQLite passed over.
-      const int64_t number = phone_.recordNumber();
-      count(filtered ? std::max<int64_t>(1, number - previous) : 1);
-      previous = number;
+      if (filtered) {
+        const int64_t number = phone_.recordNumber();
+        count(std::max<int64_t>(0, std::min(number - previous, total - out_.read)));
+        previous = number;
+      } else {
+        count();
+      }
       if (CHECKPHONE(PHO_, c, mask).CHECK)
         matches.push_back(
             {runtime::sortKey(std::string_view(PHO_.PHONE, sizeof PHO_.PHONE)), PHO_});
     }
     if (out_.stopped || out_.readError != 0) return;
+    if (filtered && total > out_.read) count(total - out_.read);
     std::stable_sort(matches.begin(), matches.end(),
                      [](const Match& a, const Match& b) { return a.key < b.key; });
     for (const Match& m : matches) {
@@ -122,7 +134,7 @@ class Scanner {
   PHO_RECORD& PHO_;
   const ScanHooks& hooks_;
   ScanOutcome out_;
-  int64_t reads_ = 0;
+  int64_t nextStopCheck_ = 0;  // asked again once this many subscribers are read
 };
 
 }  // namespace
