@@ -32,7 +32,7 @@ struct ScanOutcome {
   // Subscribers read; in record-number order also those SQLite passed over before the last
   // one read (told by record numbers, so deleted ones count as well).
   int64_t read = 0;
-  int64_t written = 0;   // subscribers handed to APPENDPOISK
+  int64_t written = 0;  // subscribers handed to APPENDPOISK
 };
 
 // How the whole-file scan reads: in record-number order (the default) or in the number key's

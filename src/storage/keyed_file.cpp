@@ -200,8 +200,8 @@ int KeyedFile::setFiltered(const RecordFilter& filter) {
     const bool text = c.field >= 0 && c.field < static_cast<int>(fields.size()) &&
                       fields[c.field].type != FieldType::kLong;
     if (!text || c.offset >= fields[c.field].width || c.bytes.empty()) {
-      return finish(kDriverError, "a filter of " + schema_.decl.name +
-                                      " on no text field or beyond its width");
+      return finish(kDriverError,
+                    "a filter of " + schema_.decl.name + " on no text field or beyond its width");
     }
   }
   const int rc = set(kFileOrder);

@@ -305,7 +305,6 @@ TEST_F(ScanTest, AClosingProgramEndsTheScanAndWritesNothingMore) {
   }
 }
 
-
 // The whole-file scan lets SQLite pass over the numbers the mask cannot match. A town whose
 // numbers are drawn from digits, blanks, letters of both cases and the mask's own "?" and
 // "*", with numbers stored shorter than six bytes or as text by another tool and with deleted
@@ -408,9 +407,9 @@ class PrefilterTest : public ::testing::Test {
 };
 
 TEST_F(PrefilterTest, NoMatchingSubscriberIsPassedOver) {
-  std::vector<std::string> masks = {"?????7", "?2345", "?2345*", "??3", "?7", "? 3", "?????",
-                                    "?*", "??????", "?a", "?A", "?Б", "?б", "??3?5", "?2 4",
-                                    "?1234", "??", "???  7", "?**", "?" };
+  std::vector<std::string> masks = {"?????7", "?2345",  "?2345*", "??3",    "?7",  "? 3", "?????",
+                                    "?*",     "??????", "?a",     "?A",     "?Б",  "?б",  "??3?5",
+                                    "?2 4",   "?1234",  "??",     "???  7", "?**", "?"};
   for (std::string& m : masks) m = runtime::cp(m);
   const std::string alphabet = runtime::cp("?*127 aAбБ");
   std::mt19937 rng(7);
