@@ -58,7 +58,9 @@
 // go on from the key the file stores for the current record, and every row must come after
 // the one before it in the order read (else 90 with SQLite's code 11, SQLITE_CORRUPT: a
 // damaged file), so no read loops or skips a record. The read that meets a bad record fails,
-// and so does every read after it from the same place.
+// and so does every read after it from the same place. A filtered read in record-number
+// order (setFiltered) checks the records its filter lets through; the others SQLite passes
+// over unread, so their faults are not reported, as for records beyond a keyed scan's range.
 //
 // Error codes (error.h): 0 success; 2 no such file (open never creates); 3 no such directory;
 // 5 access denied: no permission, or another station holds a lock (a file opened in mode
