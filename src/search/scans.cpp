@@ -21,9 +21,12 @@ class Scanner {
 
   // The next subscriber into PHO; false at the end, on an error or when the program closes.
   bool next() {
-    if (out_.read % kStopCheckInterval == 0 && hooks_.stopping && hooks_.stopping()) {
-      out_.stopped = true;
-      return false;
+    if (out_.read >= nextStopCheck_) {
+      nextStopCheck_ = out_.read + kStopCheckInterval;
+      if (hooks_.stopping && hooks_.stopping()) {
+        out_.stopped = true;
+        return false;
+      }
     }
     const int rc = phone_.next();
     if (rc == storage::kNoRecord) return false;
@@ -34,9 +37,10 @@ class Scanner {
     return true;
   }
 
-  void count() {
-    ++out_.read;
-    if (hooks_.count) hooks_.count();
+  void count(int64_t subscribers = 1) {
+    out_.read += subscribers;
+    if (!hooks_.count) return;
+    for (int64_t i = 0; i < subscribers; ++i) hooks_.count();
   }
 
   bool append() {
@@ -92,14 +96,29 @@ class Scanner {
       PHO_RECORD record;
     };
     std::vector<Match> matches;
-    phone_.set(storage::kFileOrder);
+    const storage::RecordFilter filter = maskPrefilter(mask);
+    // The subscribers SQLite passes over count as read, for the progress to go on and to end
+    // where a read of every one would: by record numbers as the reads go (never beyond the
+    // number of subscribers, which deleted numbers would otherwise push it to), and the rest
+    // at the end.
+    const int64_t total = filter.empty() ? -1 : phone_.records();
+    const bool filtered = total >= 0 && phone_.setFiltered(filter) == storage::kOk;
+    if (!filtered) phone_.set(storage::kFileOrder);
+    int64_t previous = 0;
     while (next()) {
-      count();
+      if (filtered) {
+        const int64_t number = phone_.recordNumber();
+        count(std::max<int64_t>(0, std::min(number - previous, total - out_.read)));
+        previous = number;
+      } else {
+        count();
+      }
       if (CHECKPHONE(PHO_, c, mask).CHECK)
         matches.push_back(
             {runtime::sortKey(std::string_view(PHO_.PHONE, sizeof PHO_.PHONE)), PHO_});
     }
     if (out_.stopped || out_.readError != 0) return;
+    if (filtered && total > out_.read) count(total - out_.read);
     std::stable_sort(matches.begin(), matches.end(),
                      [](const Match& a, const Match& b) { return a.key < b.key; });
     for (const Match& m : matches) {
@@ -115,9 +134,35 @@ class Scanner {
   PHO_RECORD& PHO_;
   const ScanHooks& hooks_;
   ScanOutcome out_;
+  int64_t nextStopCheck_ = 0;  // asked again once this many subscribers are read
 };
 
 }  // namespace
+
+storage::RecordFilter maskPrefilter(const PhoneMask& mask) {
+  storage::RecordFilter filter;
+  const int field = PHONE_FILE().fieldIndex("PHONE");
+  if (field < 0) return filter;
+  for (int i = 0; i < mask.N && i < kMaskSize; ++i) {
+    const int b = mask.B[i];
+    const int e = std::min(mask.E[i], kMaskSize);
+    if (b < 1 || b > e) continue;
+    const std::string& s = mask.S[i];
+    for (int k = 0; k <= e - b && static_cast<size_t>(k) < s.size(); ++k) {
+      const auto wanted = static_cast<unsigned char>(s[static_cast<size_t>(k)]);
+      if (wanted == ' ') continue;
+      // Every byte the segment test takes for this one.
+      std::string bytes;
+      for (int x = 0; x < 256; ++x) {
+        const auto u = static_cast<unsigned char>(x);
+        if (u == wanted || runtime::collationWeight(u) == runtime::collationWeight(wanted))
+          bytes += static_cast<char>(u);
+      }
+      filter.push_back({field, static_cast<size_t>(b - 1 + k), std::move(bytes)});
+    }
+  }
+  return filter;
+}
 
 ScanOutcome runScan(Scan scan, storage::KeyedFile& phone, PHO_RECORD& PHO, const Conditions& c,
                     const PhoneMask& mask, const ScanHooks& hooks, WholeFile wholeFile) {

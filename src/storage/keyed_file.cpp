@@ -146,6 +146,7 @@ int KeyedFile::open(int mode) {
   Error e = store_->open(path_, access);
   if (!e.ok()) return finish(std::move(e));
   mode_ = mode;
+  filtered_ = false;
   order_ = kFileOrder;
   forward_ = backward_ = Bound{};
   fromCurrent_ = false;
@@ -184,6 +185,7 @@ int KeyedFile::set(int order) {
   if (order < kFileOrder || order >= static_cast<int>(schema_.keyFields.size())) {
     return finish(kDriverError, "no key " + std::to_string(order) + " in " + schema_.decl.name);
   }
+  endFilter();
   order_ = order;
   forward_ = backward_ = Bound{};
   fromCurrent_ = false;
@@ -191,11 +193,36 @@ int KeyedFile::set(int order) {
   return finish({});
 }
 
+int KeyedFile::setFiltered(const RecordFilter& filter) {
+  if (!ready()) return error_.code;
+  for (const ByteCondition& c : filter) {
+    const auto& fields = schema_.decl.fields;
+    const bool text = c.field >= 0 && c.field < static_cast<int>(fields.size()) &&
+                      fields[c.field].type != FieldType::kLong;
+    if (!text || c.offset >= fields[c.field].width || c.bytes.empty()) {
+      return finish(kDriverError,
+                    "a filter of " + schema_.decl.name + " on no text field or beyond its width");
+    }
+  }
+  const int rc = set(kFileOrder);
+  if (rc != kOk || filter.empty()) return rc;
+  store_->setFilter(filter);
+  filtered_ = true;
+  return rc;
+}
+
+void KeyedFile::endFilter() {
+  if (!filtered_) return;
+  filtered_ = false;
+  if (store_) store_->setFilter({});
+}
+
 int KeyedFile::setByKey(int key) {
   if (!ready()) return error_.code;
   if (key < 0 || key >= static_cast<int>(schema_.keyFields.size())) {
     return finish(kDriverError, "no key " + std::to_string(key) + " in " + schema_.decl.name);
   }
+  endFilter();
   order_ = key;
   // Records whose key equals the value are on both sides: the smallest record number starts
   // the forward read, the largest the backward one.
@@ -281,6 +308,7 @@ int KeyedFile::get(int key) {
   detail::Row row;
   Error e = store_->readByKey(key, detail::keyOf(schema_, key, buffer_, 0), row);
   if (!e.ok()) return finishRead(std::move(e));
+  endFilter();
   dropAhead();
   order_ = key;
   take(row.id, row.version, row.image.data(), true, std::move(row.key));
@@ -300,6 +328,7 @@ int KeyedFile::getByNumber(int64_t number) {
     }
     return finishRead(std::move(e));
   }
+  endFilter();
   dropAhead();
   take(row.id, row.version, row.image.data(), true, std::move(row.key));
   fromCurrent_ = true;
@@ -330,6 +359,7 @@ int KeyedFile::reget(std::string_view token) {
   Error e = t->value.id > 0 ? store_->readById(t->value.id, t->order, row)
                             : Error{kNoRecord, 0, "no record"};
   if (!e.ok()) return finishRead(std::move(e));
+  endFilter();
   dropAhead();
   order_ = t->order;
   take(row.id, row.version, row.image.data(), true, std::move(row.key));
@@ -341,6 +371,7 @@ int KeyedFile::reset(std::string_view token) {
   if (!ready()) return error_.code;
   auto t = detail::decodeToken(schema_, token);
   if (!t) return finish(kDriverError, "not a position of " + schema_.decl.name);
+  endFilter();
   order_ = t->order;
   forward_.present = backward_.present = true;
   forward_.inclusive = backward_.inclusive = true;

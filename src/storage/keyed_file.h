@@ -58,7 +58,9 @@
 // go on from the key the file stores for the current record, and every row must come after
 // the one before it in the order read (else 90 with SQLite's code 11, SQLITE_CORRUPT: a
 // damaged file), so no read loops or skips a record. The read that meets a bad record fails,
-// and so does every read after it from the same place.
+// and so does every read after it from the same place. A filtered read in record-number
+// order (setFiltered) checks the records its filter lets through; the others SQLite passes
+// over unread, so their faults are not reported, as for records beyond a keyed scan's range.
 //
 // Error codes (error.h): 0 success; 2 no such file (open never creates); 3 no such directory;
 // 5 access denied: no permission, or another station holds a lock (a file opened in mode
@@ -111,6 +113,7 @@
 
 #include "storage/declaration.h"
 #include "storage/error.h"
+#include "storage/record_filter.h"
 #include "storage/schema.h"
 #include "storage/store.h"
 
@@ -163,9 +166,18 @@ class KeyedFile {
   // --- positioning and reading; every read fills the buffer ---
   // Before the first record of an order: next() reads the first record, prev() the last.
   int set(int order);
+  // Before the first record in record-number order, as set(kFileOrder), but the reads that
+  // follow get only the records that meet `filter`: SQLite tests it and the others never leave
+  // the database, so a scan that needs few of the records reads no more than those. The
+  // records left out are not read at all: a fault in one of them is not reported, as for a
+  // record beyond the range of a scan in a key's order. Any other positioning ends the filter.
+  // 90 (code 21) for a condition on no text field or beyond its width.
+  int setFiltered(const RecordFilter& filter);
   // At the first record of a key whose key is not less than the key fields now in the buffer:
   // next() reads it, prev() reads the last record whose key is not greater.
   int setByKey(int key);
+  // The number of the current record; 0 when there is none.
+  int64_t recordNumber() const { return hasCurrent_ ? currentId_ : 0; }
   // The next or previous record in the current order; 33 when there is none. In a key's order
   // 46 while the keys are out of date (reading in kFileOrder still works then).
   int next();
@@ -264,6 +276,7 @@ class KeyedFile {
   Error fetch(detail::Direction dir);
   int write(bool maintainKeys);
   void endHeldRead();
+  void endFilter();
 
   detail::Schema schema_;
   void* buffer_;
@@ -278,6 +291,7 @@ class KeyedFile {
   // The cursor: the order, and where the next read in each direction starts. After a read it
   // starts next to the current record (fromCurrent_), whose key is computed only when needed.
   int order_ = kFileOrder;
+  bool filtered_ = false;  // setFiltered() is in force
   detail::Bound forward_;
   detail::Bound backward_;
   bool fromCurrent_ = false;

@@ -72,7 +72,31 @@ std::string dropIndex(const Schema& schema, int key) {
   return "DROP INDEX IF EXISTS " + indexName(schema, key);
 }
 
-std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, bool inclusive) {
+std::string filterCondition(const Schema& schema, const RecordFilter& filter) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string s;
+  for (const ByteCondition& c : filter) {
+    const Field& f = schema.decl.fields[static_cast<size_t>(c.field)];
+    const std::string bytes = "CAST(" + quote(f.name) + " AS BLOB)";
+    const char pad = f.type == FieldType::kCString ? '\0' : ' ';
+    std::string list;
+    bool padAllowed = false;
+    for (const char b : c.bytes) {
+      const auto u = static_cast<unsigned char>(b);
+      list += list.empty() ? "x'" : ", x'";
+      list += {kHex[u >> 4], kHex[u & 15], '\''};
+      padAllowed = padAllowed || b == pad;
+    }
+    s += s.empty() ? "(" : " AND (";
+    s += "substr(" + bytes + ", " + std::to_string(c.offset + 1) + ", 1) IN (" + list + ")";
+    if (padAllowed) s += " OR length(" + bytes + ") <= " + std::to_string(c.offset);
+    s += ")";
+  }
+  return s;
+}
+
+std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, bool inclusive,
+                     const std::string& filter) {
   const bool fwd = dir == Direction::kForward;
   // In record-number order no sort key is checked, so none is read: a whole-file scan decodes
   // only the fields.
@@ -89,13 +113,16 @@ std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, 
     list += (i ? ", " : "") + cols[i];
     marks += i ? ", ?" : "?";
   }
+  const bool filtered = order == kFileOrder && !filter.empty();
   switch (seek) {
     case Seek::kAll:
+      if (filtered) s += " WHERE " + filter;
       break;
     case Seek::kTies:
       s += " WHERE ";
       for (const std::string& c : cols) s += c + " = ? AND ";
       s += std::string("id ") + (fwd ? ">" : "<") + (inclusive ? "= ?" : " ?");
+      if (filtered) s += " AND " + filter;
       break;
     case Seek::kBeyond:
     case Seek::kFrom:

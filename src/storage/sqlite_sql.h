@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "storage/record_filter.h"
 #include "storage/schema.h"
 #include "storage/store.h"
 
@@ -50,7 +51,14 @@ std::string dropIndex(const Schema& schema, int key);
 //   kAll     from the first (last) record; binds the limit
 // In file order only kTies (on the record number alone) and kAll apply.
 enum class Seek { kAll, kTies, kBeyond, kFrom };
-std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, bool inclusive);
+// `filter`, an SQL condition (filterCondition), limits a scan in file order to the records
+// that meet it.
+std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, bool inclusive,
+                     const std::string& filter = {});
+// A filter as an SQL condition on the stored columns, empty for no filter. It reads the stored
+// bytes as a read would put them into the buffer: a text column holding text is read as its
+// bytes, and a text shorter than the field leaves the padding byte at the offsets after it.
+std::string filterCondition(const Schema& schema, const RecordFilter& filter);
 std::string selectByKey(const Schema& schema, int key);  // binds each component, equality
 std::string selectById(const Schema& schema);
 

@@ -43,6 +43,7 @@ SqliteStore::SqliteStore(const Schema& schema) : schema_(schema) {
   for (int f : sql::sortedFields(schema_)) sortColumn_[f] = column++;
   const size_t orders = schema_.keyFields.size() + 1;
   scanSlots_.resize(orders * 2 * 4 * 2);
+  filteredSlots_.resize(2 * 4 * 2);
   keySlots_.resize(schema_.keyFields.size());
   for (size_t k = 0; k < keySlots_.size(); ++k)
     keySlots_[k].sql = sql::selectByKey(schema_, static_cast<int>(k));
@@ -58,12 +59,27 @@ SqliteStore::SqliteStore(const Schema& schema) : schema_(schema) {
 }
 
 Slot& SqliteStore::scanSlot(int order, Direction dir, sql::Seek kind, bool inclusive) {
-  const size_t o = static_cast<size_t>(order + 1);
   const size_t d = dir == Direction::kForward ? 0 : 1;
-  const size_t index = ((o * 2 + d) * 4 + static_cast<size_t>(kind)) * 2 + (inclusive ? 1 : 0);
-  Slot& slot = scanSlots_[index];
+  const size_t way = (d * 4 + static_cast<size_t>(kind)) * 2 + (inclusive ? 1 : 0);
+  if (order == kFileOrder && !filter_.empty()) {
+    Slot& slot = filteredSlots_[way];
+    if (slot.sql.empty()) slot.sql = sql::scanSeek(schema_, order, dir, kind, inclusive, filter_);
+    return slot;
+  }
+  const size_t o = static_cast<size_t>(order + 1);
+  Slot& slot = scanSlots_[o * 16 + way];
   if (slot.sql.empty()) slot.sql = sql::scanSeek(schema_, order, dir, kind, inclusive);
   return slot;
+}
+
+void SqliteStore::setFilter(const RecordFilter& filter) {
+  std::string condition = sql::filterCondition(schema_, filter);
+  if (condition == filter_) return;
+  filter_ = std::move(condition);
+  for (Slot& s : filteredSlots_) {
+    forget(s);
+    s.sql.clear();
+  }
 }
 
 Error SqliteStore::prepared(Slot& slot, sqlite3_stmt*& stmt) {
@@ -120,6 +136,11 @@ int SqliteStore::onBusy(void* store, int attempt) {
 
 void SqliteStore::disconnect() {
   for (Slot& s : scanSlots_) forget(s);
+  for (Slot& s : filteredSlots_) {
+    forget(s);
+    s.sql.clear();
+  }
+  filter_.clear();
   for (Slot& s : keySlots_) forget(s);
   for (Slot* s : {&byId_, &insert_, &update_, &updateChecked_, &erase_, &count_, &beginRead_,
                   &endRead_, &touch_}) {

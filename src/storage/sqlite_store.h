@@ -27,6 +27,7 @@ class SqliteStore final : public Store {
   Error create(const std::string& path) override;
   Error remove(const std::string& path) override;
   Error scan(int order, Direction dir, const Bound& from, size_t limit, Batch& out) override;
+  void setFilter(const RecordFilter& filter) override;
   Error readById(int64_t id, int order, Row& out) override;
   Error readByKey(int key, const KeyValue& value, Row& out) override;
   Error insert(const void* image, bool maintainKeys, int64_t& id) override;
@@ -86,6 +87,9 @@ class SqliteStore final : public Store {
   int busyMs_ = kDefaultBusyMs;
   bool durable_ = true;
   std::vector<Slot> scanSlots_;
+  // The scans in record-number order under a filter, and the filter's SQL condition.
+  std::vector<Slot> filteredSlots_;
+  std::string filter_;
   std::vector<Slot> keySlots_;
   Slot byId_, insert_, update_, updateChecked_, erase_, count_, beginRead_, endRead_, touch_;
   uint64_t connection_ = 0;  // this connection's serial number, unique in the process

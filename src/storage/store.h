@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "storage/error.h"
+#include "storage/record_filter.h"
 #include "storage/schema.h"
 
 namespace storage::detail {
@@ -84,6 +85,10 @@ class Store {
   // out of its order (a damaged file), and so is, in a key's order, a stored key that does not
   // match the record's text (kKeysInvalid).
   virtual Error scan(int order, Direction dir, const Bound& from, size_t limit, Batch& out) = 0;
+  // Scans in record-number order return only the records that meet `filter` (empty: all). The
+  // records it leaves out are not read, so a fault in one of them is not reported either, as
+  // for a record outside the range of a scan in a key's order.
+  virtual void setFilter(const RecordFilter& filter) = 0;
   // Record `id`, with its key in `order`; kNoRecord when absent.
   virtual Error readById(int64_t id, int order, Row& out) = 0;
   // The first record in a key's order whose key equals `value` (its id is ignored).

@@ -155,6 +155,50 @@ TEST_F(CursorTest, GetByKeyAndByNumber) {
   EXPECT_EQ(file.getByNumber(99), kNoRecord);
 }
 
+// A filter lets SQLite pass over the records in record-number order that cannot matter; it
+// reads the bytes as a read puts them into the buffer, whatever another tool stored.
+TEST_F(CursorTest, FilteredReadsInRecordNumberOrder) {
+  constexpr int kCode = 0, kGroup = 1, kTitle = 2;
+  auto filtered = [&](const RecordFilter& f, bool forward = true) {
+    EXPECT_EQ(file.setFiltered(f), kOk);
+    return readAll(forward);
+  };
+  EXPECT_EQ(filtered({{kCode, 1, "57"}}), "25 a7");
+  EXPECT_EQ(filtered({{kCode, 1, "57"}}, false), "a7 25");
+  EXPECT_EQ(filtered({{kCode, 0, "aA"}, {kCode, 1, "6"}}), "A6") << "every condition holds";
+  EXPECT_EQ(filtered({{kCode, 1, " "}}), "2 3 1") << "the blank that pads a STRING";
+  EXPECT_EQ(filtered({{kTitle, 5, std::string(1, '\0')}}), "2 10 3 1 a7 A6")
+      << "the NUL that pads a CSTRING";
+  EXPECT_EQ(filtered({}), "2 10 3 1 25 a7 A6") << "no condition";
+  ASSERT_EQ(file.getByNumber(5), kOk);
+  EXPECT_EQ(file.recordNumber(), 5);
+
+  // Stored shorter than its width, or as text, by another tool.
+  file.close();
+  ASSERT_EQ(editFile(dir.file("ITEM.db"),
+                     "UPDATE records SET CODE = x'39' WHERE id = 4;"
+                     "UPDATE records SET CODE = CAST('27' AS TEXT) WHERE id = 1"),
+            "");
+  ASSERT_EQ(file.open(), kOk);
+  EXPECT_EQ(filtered({{kCode, 1, " "}}), "3 9");
+  EXPECT_EQ(filtered({{kCode, 1, "7"}}), "27 a7");
+
+  // Any other positioning ends the filter.
+  ASSERT_EQ(file.setFiltered({{kCode, 1, "7"}}), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  ASSERT_EQ(file.set(kFileOrder), kOk);
+  EXPECT_EQ(readAll(true), "27 10 3 9 25 a7 A6");
+  ASSERT_EQ(file.setFiltered({{kCode, 1, "7"}}), kOk);
+  ASSERT_EQ(file.getByNumber(2), kOk);
+  EXPECT_EQ(readAll(true), "3 9 25 a7 A6");
+
+  // A condition on no text field, beyond the field or with no bytes is refused.
+  EXPECT_EQ(file.setFiltered({{kGroup, 0, "3"}}), kDriverError);
+  EXPECT_EQ(file.setFiltered({{kCode, 6, "3"}}), kDriverError);
+  EXPECT_EQ(file.setFiltered({{9, 0, "3"}}), kDriverError);
+  EXPECT_EQ(file.setFiltered({{kCode, 0, ""}}), kDriverError);
+}
+
 TEST_F(CursorTest, PositionsReadBackAndReanchor) {
   for (int order : {kFileOrder, kByCode, kByPlace, kByTitle}) {
     SCOPED_TRACE(order);
