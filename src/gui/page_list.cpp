@@ -318,7 +318,11 @@ void PageList::paintHeader(QPainter& painter, const QRect& area) {
     opt.state |= QStyle::State_Raised | QStyle::State_Horizontal;
     const QRect shown = clip.intersected(area);
     if (shown == r) {
+      // The style leaves the painter clipped to nothing when it had no clip before, which
+      // would hide whatever is drawn after the section.
+      painter.save();
       style()->drawControl(QStyle::CE_Header, &opt, &painter, this);
+      painter.restore();
       return;
     }
     // The style clips a header to its own rectangle, whatever the painter's clip: a section
@@ -329,6 +333,7 @@ void PageList::paintHeader(QPainter& painter, const QRect& area) {
     whole.fill(Qt::transparent);
     {
       QPainter aside(&whole);
+      aside.setFont(painter.font());  // a pixmap's painter starts with the application's font
       opt.rect = QRect(QPoint(0, 0), r.size());
       style()->drawControl(QStyle::CE_Header, &opt, &aside, this);
     }

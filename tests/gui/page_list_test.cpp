@@ -211,3 +211,42 @@ TEST_F(Sideways, OverflowingColumnsScrollWhileTheLeadingFixedOnesStayPut) {
 
 }  // namespace
 }  // namespace gui::test
+
+namespace gui::test {
+namespace {
+
+// Fixed columns wider together than the list, as the personal directory's: the one the
+// list's right edge cuts shows the part of its header that is in view.
+TEST_F(GuiTest, AColumnCutByTheListsEdgeShowsItsHeader) {
+  start([] {
+    runtime::WindowDef w = testWindow("CUT", false);
+    w.width = 240;
+    runtime::ControlDef list = testControl(kList, ControlKind::List, "?LIST", {4, 4, 230, 100});
+    list.format = "60L(2)|FM~Телефон~C(0)@s10@200L(2)|FM~Примечание~C(0)@s30@";
+    w.controls = {list};
+    runtime::openWindow(w);
+    runtime::control(kList).rows = rowsNamed("A");
+    runtime::control(kList).selected = 1;
+    while (runtime::event() != 0) {
+    }
+    runtime::closeWindow();
+  });
+  WindowView* view = waitView("CUT");
+  ASSERT_NE(view, nullptr);
+  auto* list = qobject_cast<PageList*>(view->control(kList));
+  ASSERT_TRUE(until([&] { return list->pageRows() == 4; }));
+  settle();
+  const QRect area = list->contentsRect();
+  const int cutLeft = area.left() + list->columnLeft(1);
+  ASSERT_GT(cutLeft + list->columnWidth(1), list->scrollBar()->geometry().left()) << "cut";
+  const QImage shot = list->grab().toImage();
+  const QRgb base = list->palette().color(QPalette::Base).rgb();
+  int drawn = 0;
+  for (int x = cutLeft + 1; x < list->scrollBar()->geometry().left(); ++x)
+    for (int y = area.top(); y < area.top() + list->headerHeight(); ++y)
+      drawn += shot.pixel(x, y) != base ? 1 : 0;
+  EXPECT_GT(drawn, 0) << "the cut column's header is blank";
+}
+
+}  // namespace
+}  // namespace gui::test
