@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_town.h"
 #include "city/city.h"
 #include "data/records.h"
 #include "demo_town.h"
@@ -55,10 +56,7 @@ const char* const kOpNames[] = {"refresh",      "scroll_one",    "page_down",
                                 "thumb_middle", "locate_prefix", "sort_change",
                                 "card_return",  "plain_sqlite",  "round_trip"};
 
-void fail(const std::string& what) {
-  std::cerr << "browse_bench: " << what << "\n";
-  std::exit(1);
-}
+using bench::fail;
 
 std::string root() {
   const char* given = std::getenv("PHONEDIR_BENCH_DIR");
@@ -100,10 +98,7 @@ std::string streetTown(int64_t count) {
 
 std::string cityTown(int64_t count) {
   const std::string dir = root() + "/town-" + std::to_string(count);
-  if (fs::exists(dir + "/PHONE.db")) return dir;
-  std::cerr << "making a town of " << count << " subscribers in " << dir << "...\n";
-  std::ostringstream out;
-  if (datatool::demo(dir, count, out, std::cerr) != 0) fail("demo failed");
+  bench::demoTown(dir, count);
   return dir;
 }
 

@@ -20,6 +20,7 @@
 #include <sstream>
 #include <thread>
 
+#include "bench_town.h"
 #include "data/files.h"
 #include "data/records.h"
 #include "demo_town.h"
@@ -43,25 +44,11 @@ constexpr int64_t kSubscribers = 1000000;
 
 std::string dir;
 
-void fail(const std::string& what) {
-  std::cerr << "search_bench: " << what << "\n";
-  std::exit(1);
-}
+using bench::fail;
 
 void buildTown() {
-  const char* given = std::getenv("PHONEDIR_BENCH_DIR");
-  if (given) {
-    dir = given;
-  } else {
-    std::string pattern = (fs::temp_directory_path() / "phonedir-search-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) fail("cannot make a directory");
-    dir = pattern;
-  }
-  if (!fs::exists(fs::path(dir) / "PHONE.db")) {
-    std::ostringstream out;
-    std::cerr << "making a town of " << kSubscribers << " subscribers in " << dir << "...\n";
-    if (datatool::demo(dir, kSubscribers, out, std::cerr) != 0) fail("demo failed");
-  }
+  dir = bench::benchFolder("phonedir-search");
+  bench::demoTown(dir, kSubscribers);
 }
 
 struct Case {
@@ -260,6 +247,6 @@ int main(int argc, char** argv) {
   std::cout << "\nthe search window:\n";
   responsiveness();
   benchmark::Shutdown();
-  if (!std::getenv("PHONEDIR_BENCH_DIR")) fs::remove_all(dir);
+  if (!bench::folderIsKept()) fs::remove_all(dir);
   return 0;
 }

@@ -13,6 +13,7 @@
 #include <map>
 #include <sstream>
 
+#include "bench_town.h"
 #include "data/records.h"
 #include "demo_town.h"
 #include "sqlite_baseline.h"
@@ -43,29 +44,15 @@ Town town;
 
 const char* const kKeyNames[] = {"NUM_KEY", "ADRESS_KEY", "NAME_KEY"};
 
-void fail(const std::string& what) {
-  std::cerr << "storage_bench: " << what << "\n";
-  std::exit(1);
-}
+using bench::fail;
 
 void buildTown() {
-  const char* given = std::getenv("PHONEDIR_BENCH_DIR");
-  if (given) {
-    town.dir = given;
-  } else {
-    std::string pattern = (fs::temp_directory_path() / "phonedir-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) fail("cannot make a directory");
-    town.dir = pattern;
-  }
+  town.dir = bench::benchFolder("phonedir-bench");
   town.phone = town.dir + "/PHONE.db";
   town.street = town.dir + "/STREET.db";
   town.pristine = town.dir + "/PRISTINE.db";
   town.work = town.dir + "/WORK.db";
-  if (!fs::exists(town.phone)) {
-    std::ostringstream out;
-    std::cerr << "making a town of " << kSubscribers << " subscribers in " << town.dir << "...\n";
-    if (datatool::demo(town.dir, kSubscribers, out, std::cerr) != 0) fail("demo failed");
-  }
+  bench::demoTown(town.dir, kSubscribers);
   fs::copy_file(town.phone, town.pristine, fs::copy_options::overwrite_existing);
 
   // Probes: every 997th subscriber, a spread of real key values.
@@ -233,6 +220,6 @@ int main(int argc, char** argv) {
                 time / sqlite->second);
   }
   benchmark::Shutdown();
-  if (!std::getenv("PHONEDIR_BENCH_DIR")) fs::remove_all(town.dir);
+  if (!bench::folderIsKept()) fs::remove_all(town.dir);
   return 0;
 }
