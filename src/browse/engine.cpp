@@ -9,6 +9,7 @@
 #include "browse/key_distribution.h"
 #include "data/standard_warning.h"
 #include "runtime/event.h"
+#include "runtime/field.h"
 #include "runtime/locale/charset.h"
 #include "runtime/locale/collation.h"
 #include "runtime/runtime.h"
@@ -96,22 +97,20 @@ void Engine::emptyQueue() {
 void Engine::showPage() {
   auto& rows = runtime::control(def_.buttons.list).rows;
   rows.clear();
+  const int columns = std::min(def_.columns, static_cast<int>(rowFields_.size()));
   for (const Row& row : queue_) {
     std::vector<std::string> cells;
-    for (int i = 0; i < def_.columns && i < static_cast<int>(rowFields_.size()); ++i) {
+    cells.reserve(static_cast<size_t>(columns));
+    for (int i = 0; i < columns; ++i) {
       const storage::Field* f = rowFields_[i].field;
       const std::string& bytes = row.fields[i];
       if (f == nullptr) {
         cells.emplace_back();
       } else if (f->type == FieldType::kLong) {
-        int32_t v = 0;
-        std::memcpy(&v, bytes.data(), sizeof v);
-        cells.push_back(std::to_string(v));
+        cells.push_back(std::to_string(runtime::fieldLong(bytes.data())));
       } else {
-        // The row holds the field alone, so it is read as a field at the start of a record.
-        storage::Field alone = *f;
-        alone.offset = 0;
-        cells.emplace_back(storage::storedText(alone, bytes.data()));
+        // The row holds the field alone, as it lies at the start of a record.
+        cells.emplace_back(runtime::fieldText(f->type, bytes.data(), f->width));
       }
     }
     rows.push_back(std::move(cells));
@@ -168,6 +167,7 @@ void Engine::FILLRECORD() {
     SKIPFIRST = false;
   }
   if (ITEMSTOFILL > 0) view_.setFetchHint(static_cast<size_t>(ITEMSTOFILL) + (SKIPFIRST ? 1 : 0));
+  const int shown = rowsShown();
   while (ITEMSTOFILL > 0) {
     const int rc = FILLDIRECTION == kForward ? view_.next() : view_.prev();
     if (rc == storage::kNoRecord) break;
@@ -181,7 +181,7 @@ void Engine::FILLRECORD() {
       if (view_.position() == anchor) continue;
     }
     if (ADDQUEUE != 0) {
-      if (RECORDCOUNT >= rowsShown() && !queue_.empty()) {
+      if (RECORDCOUNT >= shown && !queue_.empty()) {
         if (FILLDIRECTION == kForward) {
           queue_.erase(queue_.begin());
         } else {

@@ -3,6 +3,8 @@
 // card's navigation requests (save, then go on to the next record).
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
 #include "browse/engine.h"
 #include "layout/frame_window.h"
@@ -69,13 +71,16 @@ void Engine::DISPLAYBROWSETOOLBAR() {
   followButton(b.erase, tb::Delete);
   runtime::disable(tb::History);
   TOOLBARMODE = 2;
-  runtime::setTip(tb::Down, runtime::cp("Следующая запись"));
-  runtime::setTip(tb::Bottom, runtime::cp("Последняя страница"));
-  runtime::setTip(tb::Top, runtime::cp("Первая страница"));
-  runtime::setTip(tb::PageDown, runtime::cp("Следующая страница"));
-  runtime::setTip(tb::PageUp, runtime::cp("Предыдущая страница"));
-  runtime::setTip(tb::Up, runtime::cp("Предыдущая запись"));
-  runtime::setTip(tb::Insert, runtime::cp("Добавить новую запись"));
+  // Set on every event of the list: converted once.
+  static const std::pair<int, std::string> tips[] = {
+      {tb::Down, runtime::cp("Следующая запись")},
+      {tb::Bottom, runtime::cp("Последняя страница")},
+      {tb::Top, runtime::cp("Первая страница")},
+      {tb::PageDown, runtime::cp("Следующая страница")},
+      {tb::PageUp, runtime::cp("Предыдущая страница")},
+      {tb::Up, runtime::cp("Предыдущая запись")},
+      {tb::Insert, runtime::cp("Добавить новую запись")}};
+  for (const auto& [button, tip] : tips) runtime::setTip(button, tip);
 }
 
 void Engine::LISTBOXDISPATCH() {

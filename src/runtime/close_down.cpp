@@ -44,7 +44,7 @@ void requestCloseDownLocked() {
   if (active || stopped()) return;
   active = true;
   askNextLocked();
-  changed().notify_all();
+  notifyAllLocked();
 }
 
 void askNextLocked() {
@@ -67,7 +67,7 @@ void refuseCloseDownLocked() {
     t->closingDown = false;
     std::erase_if(t->queue, [](const QueuedEvent& q) { return q.event.code == ev::CloseDown; });
   }
-  changed().notify_all();
+  notifyAllLocked();
 }
 
 void windowBecameCurrentLocked(ThreadState& t) {

@@ -93,8 +93,9 @@ int event() {
       return 0;
     }
     flushToolbar();
-    push(t, *w, false);
     QueuedEvent next;
+    bool shown = false;
+    bool watched = false;
     {
       std::unique_lock guard(lock());
       for (;;) {
@@ -109,15 +110,39 @@ int event() {
         }
         auto it = std::find_if(t.queue.begin(), t.queue.end(),
                                [id = w->id](const QueuedEvent& q) { return q.window == id; });
-        if (it != t.queue.end()) {
+        // The backend is brought up to date before the thread waits, and not between the
+        // events already queued (such as one the procedure posted itself), unless they have
+        // kept the thread busy for a display interval.
+        if (it != t.queue.end() &&
+            (shown || std::chrono::steady_clock::now() - t.wokeAt < kDisplayInterval)) {
           next = std::move(*it);
           t.queue.erase(it);
           break;
         }
+        if (!shown) {
+          guard.unlock();
+          push(t, *w, false);
+          shown = true;
+          guard.lock();
+          continue;
+        }
         t.waiting = true;
-        changed().notify_all();
-        changed().wait(guard);
+        notifyIfIdleLocked();
+        if (!watched) {
+          // The next event often follows at once (the next key of a user's typing, a post
+          // from another window): watched for before sleeping, it needs no wake-up.
+          watched = true;
+          const uint64_t before = t.queued;
+          guard.unlock();
+          spinUntil([&t, before] { return t.queued != before || stopped(); },
+                    std::chrono::microseconds(50));
+          guard.lock();
+          t.waiting = false;
+          continue;
+        }
+        t.wake.wait(guard);
         t.waiting = false;
+        t.wokeAt = std::chrono::steady_clock::now();
       }
     }
     const int code = apply(t, *w, next.event);
@@ -196,8 +221,7 @@ void deliver(WindowId window, const Event& e) {
   const auto owner = ownerLocked(window);
   ThreadState* t = owner ? findLocked(*owner) : nullptr;
   if (t == nullptr) return;
-  t->queue.push_back({window, e});
-  changed().notify_all();
+  queueLocked(*t, window, e);
 }
 
 }  // namespace runtime

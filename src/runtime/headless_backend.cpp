@@ -244,6 +244,41 @@ std::optional<WindowSnapshot> HeadlessBackend::activeWindow() const {
   return windows_.at(*id);
 }
 
+namespace {
+
+// A numbered control before an unnumbered one of the same label (a prompt, say).
+const ControlSnapshot* findLabel(const WindowSnapshot& w, const std::string& label) {
+  const ControlSnapshot* found = nullptr;
+  for (const auto& c : w.controls) {
+    if (c.label != label || (found != nullptr && c.number == 0)) continue;
+    found = &c;
+    if (c.number != 0) break;
+  }
+  return found;
+}
+
+}  // namespace
+
+std::optional<HeadlessBackend::Target> HeadlessBackend::activeTarget(
+    const std::string& label) const {
+  std::lock_guard lock(mutex_);
+  const auto id = activeLocked();
+  if (!id) return std::nullopt;
+  const WindowSnapshot& w = windows_.at(*id);
+  const ControlSnapshot* c = findLabel(w, label);
+  if (c == nullptr) return std::nullopt;
+  return Target{w.id, w.focus, c->number, c->kind};
+}
+
+std::optional<ControlSnapshot> HeadlessBackend::activeControl(const std::string& label) const {
+  std::lock_guard lock(mutex_);
+  const auto id = activeLocked();
+  if (!id) return std::nullopt;
+  const ControlSnapshot* c = findLabel(windows_.at(*id), label);
+  if (c == nullptr) return std::nullopt;
+  return *c;
+}
+
 std::optional<WindowSnapshot> HeadlessBackend::windowOf(const std::string& proc) const {
   std::lock_guard lock(mutex_);
   for (auto it = order_.rbegin(); it != order_.rend(); ++it) {

@@ -50,6 +50,16 @@ class HeadlessBackend : public Backend {
   // when it is the only one.
   std::optional<WindowSnapshot> activeWindow() const;
   std::optional<WindowSnapshot> windowOf(const std::string& proc) const;
+  // The active window's control with that label, without a copy of the window: what input
+  // for it needs.
+  struct Target {
+    WindowId window = 0;
+    int focus = 0;  // the window's
+    int number = 0;
+    ControlKind kind = ControlKind::Button;
+  };
+  std::optional<Target> activeTarget(const std::string& label) const;
+  std::optional<ControlSnapshot> activeControl(const std::string& label) const;
   std::vector<ControlSnapshot> toolbar() const;
   bool waitCursor(ThreadId thread) const;
 

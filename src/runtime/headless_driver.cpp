@@ -52,25 +52,15 @@ void flags(std::ostringstream& out, const ControlSnapshot& c) {
 }  // namespace
 
 std::optional<ControlSnapshot> HeadlessDriver::control(const std::string& label) const {
-  const auto w = backend_.activeWindow();
-  if (!w) return std::nullopt;
-  for (const auto& c : w->controls) {
-    if (c.label == label) return c;
-  }
-  return std::nullopt;
+  return backend_.activeControl(label);
 }
 
 bool HeadlessDriver::send(const std::string& label, Event e) {
-  const auto w = backend_.activeWindow();
-  if (!w) return false;
-  for (const auto& c : w->controls) {
-    if (c.label == label && c.number != 0) {
-      e.field = c.number;
-      deliver(w->id, e);
-      return settle();
-    }
-  }
-  return false;
+  const auto target = backend_.activeTarget(label);
+  if (!target || target->number == 0) return false;
+  e.field = target->number;
+  deliver(target->window, e);
+  return settle();
 }
 
 bool HeadlessDriver::sendToFrame(Event e) {
@@ -93,21 +83,18 @@ bool HeadlessDriver::press(const std::string& label) {
 // Typing into a control, or pressing a key in it, puts the focus there first, as the click or
 // the Tab that takes the user into it would.
 bool HeadlessDriver::focusOn(const std::string& label) {
-  const auto w = backend_.activeWindow();
-  if (!w) return false;
-  for (const auto& c : w->controls) {
-    if (c.label != label || c.number == 0) continue;
-    if (w->focus == c.number || (c.kind != ControlKind::Entry && c.kind != ControlKind::List))
-      return true;
-    Event e;
-    e.code = ev::Selected;
-    e.field = c.number;
-    e.key = key::MouseLeft;
-    backend_.focusGiven(w->id, c.number);
-    deliver(w->id, e);
-    return settle();
-  }
-  return false;
+  const auto target = backend_.activeTarget(label);
+  if (!target || target->number == 0) return false;
+  if (target->focus == target->number ||
+      (target->kind != ControlKind::Entry && target->kind != ControlKind::List))
+    return true;
+  Event e;
+  e.code = ev::Selected;
+  e.field = target->number;
+  e.key = key::MouseLeft;
+  backend_.focusGiven(target->window, target->number);
+  deliver(target->window, e);
+  return settle();
 }
 
 bool HeadlessDriver::type(const std::string& label, const std::string& text) {

@@ -1,76 +1,141 @@
 #include "runtime/snapshot.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "runtime/locale/charset.h"
 #include "runtime/picture.h"
 
 namespace runtime {
+namespace {
 
-ControlSnapshot takeSnapshot(const Control& c) {
+// Assigns and reports whether the value differed.
+template <class T>
+bool assign(T& field, const T& value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
+ControlSnapshot convertProps(const Control& c) {
   ControlSnapshot s;
   static_cast<ControlProps&>(s) = c;
   s.text = toUtf8(c.text);
   s.tip = toUtf8(c.tip);
   s.statusText = toUtf8(c.statusText);
   for (auto& col : s.columns) col.header = toUtf8(col.header);
-  const Picture picture(c.picture);
-  s.pictureWidth = picture.width();
-  if (c.binding.data != nullptr) {
-    const std::string stored = readBinding(c.binding);
-    if (c.kind == ControlKind::Progress) {
-      s.progress = std::atoi(stored.c_str());
-    } else {
-      s.value = toUtf8(picture.format(stored));
-    }
-  }
-  s.rows.reserve(c.rows.size());
+  s.pictureWidth = Picture(c.picture).width();
+  return s;
+}
+
+std::vector<std::vector<std::string>> formatRows(const Control& c) {
+  std::vector<std::vector<std::string>> rows;
+  if (c.rows.empty()) return rows;
+  std::vector<Picture> pictures;
+  pictures.reserve(c.columns.size() + 1);
+  for (const auto& col : c.columns) pictures.emplace_back(col.picture);
+  pictures.emplace_back();  // for cells beyond the columns
+  rows.reserve(c.rows.size());
   for (const auto& row : c.rows) {
     std::vector<std::string> cells;
     cells.reserve(row.size());
     for (size_t i = 0; i < row.size(); ++i) {
-      const std::string& pic = i < c.columns.size() ? c.columns[i].picture : std::string();
-      cells.push_back(toUtf8(Picture(pic).format(row[i])));
+      cells.push_back(toUtf8(pictures[std::min(i, pictures.size() - 1)].format(row[i])));
     }
-    s.rows.push_back(std::move(cells));
+    rows.push_back(std::move(cells));
   }
+  return rows;
+}
+
+}  // namespace
+
+bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& shown) {
+  bool changed = false;
+  const bool propsChanged = !source.taken || !(static_cast<const ControlProps&>(c) == source.props);
+  if (propsChanged) {
+    // The picture and the columns' pictures may have changed with the props: the value and
+    // the rows are formatted again.
+    source.taken = true;
+    source.props = c;
+    source.rowsTaken = false;
+    source.valueTaken = false;
+    ControlSnapshot props = convertProps(c);
+    props.value = std::move(shown.value);
+    props.progress = shown.progress;
+    props.rows = std::move(shown.rows);
+    changed = !(props == shown);
+    shown = std::move(props);
+  }
+  const bool bound = c.binding.data != nullptr;
+  std::string stored = bound ? readBinding(c.binding) : std::string();
+  if (!source.valueTaken || bound != source.bound || stored != source.stored) {
+    std::string value;
+    int progress = 0;
+    if (bound && c.kind == ControlKind::Progress) {
+      progress = std::atoi(stored.c_str());
+    } else if (bound) {
+      value = toUtf8(Picture(c.picture).format(stored));
+    }
+    changed |= assign(shown.value, value) | assign(shown.progress, progress);
+    source.stored = std::move(stored);
+    source.bound = bound;
+    source.valueTaken = true;
+  }
+  if (!source.rowsTaken || c.rows != source.rows) {
+    changed |= assign(shown.rows, formatRows(c));
+    source.rows = c.rows;
+    source.rowsTaken = true;
+  }
+  return changed;
+}
+
+bool ShownWindow::update(const Window& w, bool blocked) {
+  WindowSnapshot& s = snapshot_;
+  bool changed = !taken_;
+  if (!taken_ || w.caption != caption_) {
+    changed |= assign(s.caption, toUtf8(w.caption));
+    caption_ = w.caption;
+  }
+  if (!taken_ || w.statusTexts != statusTexts_) {
+    std::vector<std::string> texts;
+    for (const auto& t : w.statusTexts) texts.push_back(toUtf8(t));
+    changed |= assign(s.statusTexts, texts);
+    statusTexts_ = w.statusTexts;
+  }
+  taken_ = true;
+  changed |= assign(s.id, w.id) | assign(s.thread, w.thread) | assign(s.proc, w.proc) |
+             assign(s.x, w.x) | assign(s.y, w.y) | assign(s.width, w.width) |
+             assign(s.height, w.height) | assign(s.minWidth, w.minWidth) |
+             assign(s.minHeight, w.minHeight) | assign(s.escapeButton, w.escapeButton) |
+             assign(s.fontName, w.def.fontName) | assign(s.fontSize, w.def.fontSize) |
+             assign(s.helpId, w.def.helpId) | assign(s.icon, w.def.icon) |
+             assign(s.wallpaper, w.def.wallpaper) | assign(s.mdiChild, w.def.mdiChild) |
+             assign(s.frame, w.def.frame) | assign(s.resizable, w.def.resizable) |
+             assign(s.infoIcon, w.def.infoIcon) | assign(s.toolbarHeight, w.def.toolbarHeight) |
+             assign(s.toolbarWallpaper, w.def.toolbarWallpaper) |
+             assign(s.statusZones, w.def.statusZones) | assign(s.timer, w.timer) |
+             assign(s.focus, w.focus) | assign(s.blocked, blocked);
+  if (sources_.size() != w.controls.size()) {
+    sources_.assign(w.controls.size(), Source{});
+    s.controls.assign(w.controls.size(), ControlSnapshot{});
+    changed = true;
+  }
+  for (size_t i = 0; i < w.controls.size(); ++i)
+    changed |= update(w.controls[i], sources_[i], s.controls[i]);
+  return changed;
+}
+
+ControlSnapshot takeSnapshot(const Control& c) {
+  ShownWindow::Source source;
+  ControlSnapshot s;
+  ShownWindow::update(c, source, s);
   return s;
 }
 
 WindowSnapshot takeSnapshot(const Window& w, bool blocked) {
-  WindowSnapshot s;
-  s.id = w.id;
-  s.thread = w.thread;
-  s.proc = w.proc;
-  s.caption = toUtf8(w.caption);
-  s.x = w.x;
-  s.y = w.y;
-  s.width = w.width;
-  s.height = w.height;
-  s.minWidth = w.minWidth;
-  s.minHeight = w.minHeight;
-  s.escapeButton = w.escapeButton;
-  {
-    s.fontName = w.def.fontName;
-    s.fontSize = w.def.fontSize;
-    s.helpId = w.def.helpId;
-    s.icon = w.def.icon;
-    s.wallpaper = w.def.wallpaper;
-    s.mdiChild = w.def.mdiChild;
-    s.frame = w.def.frame;
-    s.resizable = w.def.resizable;
-    s.infoIcon = w.def.infoIcon;
-    s.toolbarHeight = w.def.toolbarHeight;
-    s.toolbarWallpaper = w.def.toolbarWallpaper;
-    s.statusZones = w.def.statusZones;
-  }
-  for (const auto& t : w.statusTexts) s.statusTexts.push_back(toUtf8(t));
-  s.timer = w.timer;
-  s.focus = w.focus;
-  s.blocked = blocked;
-  s.controls.reserve(w.controls.size());
-  for (const Control& c : w.controls) s.controls.push_back(takeSnapshot(c));
-  return s;
+  ShownWindow shown;
+  shown.update(w, blocked);
+  return shown.snapshot();
 }
 
 }  // namespace runtime

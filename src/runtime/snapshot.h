@@ -54,4 +54,35 @@ struct WindowSnapshot {
 WindowSnapshot takeSnapshot(const Window& window, bool blocked);
 ControlSnapshot takeSnapshot(const Control& control);
 
+// What a thread last gave the backend of one window, kept with the model it was taken from:
+// the next snapshot converts and formats only what changed in the model since, and tells
+// whether anything shown changed at all. A window is shown again after every event, and most
+// events change a few of its controls, or none.
+class ShownWindow {
+ public:
+  // Brings the snapshot up to date with the window; false when it shows nothing new.
+  bool update(const Window& window, bool blocked);
+  const WindowSnapshot& snapshot() const { return snapshot_; }
+
+  // What one control's snapshot was taken from.
+  struct Source {
+    bool taken = false;
+    ControlProps props;
+    bool rowsTaken = false;
+    std::vector<std::vector<std::string>> rows;
+    bool valueTaken = false;
+    bool bound = false;
+    std::string stored;  // the bound value as read
+  };
+  // Brings one control's snapshot up to date; false when it shows nothing new.
+  static bool update(const Control& control, Source& source, ControlSnapshot& shown);
+
+ private:
+  bool taken_ = false;
+  std::string caption_;
+  std::vector<std::string> statusTexts_;
+  std::vector<Source> sources_;
+  WindowSnapshot snapshot_;
+};
+
 }  // namespace runtime

@@ -24,11 +24,13 @@ struct Handle {
 };
 
 std::mutex mutex;
-std::condition_variable cv;
+// Waited on by waitIdle() and waitFinished(); the procedure threads wait on their own.
+std::condition_variable settled;
 Backend* current = nullptr;
 std::atomic<bool> stopFlag{false};
 std::map<ThreadId, std::shared_ptr<ThreadState>> threads;  // guarded by mutex
-std::list<Handle> handles;                                 // guarded by mutex
+std::atomic<uint64_t> idleTimes{0};  // the program found idle, counted under mutex
+std::list<Handle> handles;           // guarded by mutex
 thread_local ThreadState* me = nullptr;
 
 bool allIdleLocked() {
@@ -71,7 +73,7 @@ void threadBody(const std::shared_ptr<ThreadState>& state, const std::function<v
   {
     std::lock_guard lock(mutex);
     threads.erase(state->id);
-    cv.notify_all();
+    notifyAllLocked();
   }
   me = nullptr;
 }
@@ -81,8 +83,30 @@ void threadBody(const std::shared_ptr<ThreadState>& state, const std::function<v
 std::mutex& lock() {
   return mutex;
 }
-std::condition_variable& changed() {
-  return cv;
+void notifyAllLocked() {
+  for (auto& [id, t] : threads) t->wake.notify_all();
+  settled.notify_all();
+}
+
+void notifyIfIdleLocked() {
+  if (!allIdleLocked()) return;
+  ++idleTimes;
+  settled.notify_all();
+}
+
+bool spinUntil(const std::function<bool()>& changed, std::chrono::microseconds limit) {
+  static const bool worthIt = std::thread::hardware_concurrency() > 1;
+  if (!worthIt) return changed();
+  const auto until = std::chrono::steady_clock::now() + limit;
+  do {
+    for (int i = 0; i < 32; ++i) {
+      if (changed()) return true;
+#if defined(__x86_64__) || defined(__i386__)
+      __builtin_ia32_pause();
+#endif
+    }
+  } while (std::chrono::steady_clock::now() < until);
+  return changed();
 }
 Backend& backend() {
   return *current;
@@ -103,18 +127,23 @@ ThreadState* findLocked(ThreadId id) {
   return it != threads.end() ? it->second.get() : nullptr;
 }
 
+void queueLocked(ThreadState& t, WindowId window, const Event& e) {
+  t.queue.push_back({window, e});
+  ++t.queued;
+  t.wake.notify_one();
+}
+
 void queueLocked(ThreadState& t, WindowId window, int code, int control) {
   Event e;
   e.code = code;
   e.field = control;
-  t.queue.push_back({window, e});
-  cv.notify_all();
+  queueLocked(t, window, e);
 }
 
 void stopProgram() {
   std::lock_guard lock(mutex);
   stopFlag = true;
-  cv.notify_all();
+  notifyAllLocked();
 }
 
 void unwind(bool halted) {
@@ -141,7 +170,7 @@ void shutdown() {
   {
     std::lock_guard lock(mutex);
     stopFlag = true;
-    cv.notify_all();
+    notifyAllLocked();
     ending.swap(handles);
   }
   // Never joined under the lock: an ending thread may still need it.
@@ -216,12 +245,19 @@ void stopThread() {
 
 bool waitIdle(std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex);
-  return cv.wait_for(lock, timeout, [] { return allIdleLocked(); });
+  if (allIdleLocked()) return true;
+  // Most events are served within a fraction of a millisecond: watching for the end spares
+  // the thread that serves them the wake-up of this one.
+  const uint64_t before = idleTimes;
+  lock.unlock();
+  spinUntil([before] { return idleTimes != before; }, std::chrono::microseconds(500));
+  lock.lock();
+  return settled.wait_for(lock, timeout, [] { return allIdleLocked(); });
 }
 
 bool waitFinished(std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex);
-  return cv.wait_for(lock, timeout, [] { return threads.empty(); });
+  return settled.wait_for(lock, timeout, [] { return threads.empty(); });
 }
 
 }  // namespace runtime

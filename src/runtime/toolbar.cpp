@@ -41,7 +41,10 @@ bool changeToolbar(int number, const std::function<void(Control&)>& change) {
     auto it = std::find_if(buttons.begin(), buttons.end(),
                            [number](const Control& c) { return c.number == number; });
     if (it == buttons.end()) return false;
+    const Control before = *it;
     change(*it);
+    // A procedure sets its buttons on every event; only a real change goes to the backend.
+    if (static_cast<const ControlProps&>(*it) == before && it->rows == before.rows) return true;
   }
   // Threads the runtime did not start have no next event(): theirs go out at once.
   if (self() == nullptr) {

@@ -14,10 +14,6 @@ namespace runtime {
 namespace detail {
 namespace {
 
-// A display() inside a long loop reaches the backend at most this often; event() always
-// brings the backend up to date before it blocks.
-constexpr auto kDisplayInterval = std::chrono::milliseconds(40);
-
 std::map<WindowId, ThreadId> owners;  // guarded by lock()
 WindowId nextWindow = 1;
 
@@ -58,13 +54,11 @@ Window* topWindow() {
 
 void push(ThreadState& t, Window& w, bool blocked, bool force) {
   if (t.unwinding || std::uncaught_exceptions() > 0) return;
-  WindowSnapshot s = takeSnapshot(w, blocked);
-  auto it = t.shown.find(w.id);
-  if (!force && it != t.shown.end() && it->second == s) return;
+  ShownWindow& shown = t.shown[w.id];
+  if (!shown.update(w, blocked) && !force) return;
   t.lastPush = std::chrono::steady_clock::now();
   t.lastPushed = w.id;
-  backend().updateWindow(s);
-  t.shown[w.id] = std::move(s);
+  backend().updateWindow(shown.snapshot());
 }
 
 void closeTop(ThreadState& t) {
@@ -81,14 +75,14 @@ void closeTop(ThreadState& t) {
     t.depth = t.windows.size();
     frameClosedLocked(id);
     windowBecameCurrentLocked(t);
-    changed().notify_all();
+    notifyAllLocked();
   }
   if (frame) clearToolbar();
   backend().closeWindow(id);
   if (t.windows.empty()) {
     std::lock_guard guard(lock());
     askNextLocked();
-    changed().notify_all();
+    notifyAllLocked();
   }
   if (!t.windows.empty()) push(t, *t.windows.back(), false, true);
 }
@@ -125,9 +119,9 @@ WindowId openWindow(const WindowDef& def) {
   }
   if (Window* previous = topWindow()) push(t, *previous, true, true);
   t.windows.push_back(std::move(w));
-  WindowSnapshot s = takeSnapshot(*t.windows.back(), false);
-  backend().openWindow(s);
-  t.shown[id] = std::move(s);
+  ShownWindow& shown = t.shown[id];
+  shown.update(*t.windows.back(), false);
+  backend().openWindow(shown.snapshot());
   if (def.frame) setToolbar(std::move(toolbar));
   std::lock_guard guard(lock());
   t.top = id;

@@ -39,6 +39,7 @@ int View::join(KeyedFile& lookup, int lookupKey, std::vector<std::string> primar
     if (isText(pd.fields[from]) != isText(ld.fields[to]))
       return bad(primaryFields[i] + " is of another kind");
     j.from.push_back(from);
+    j.to.push_back(to);
   }
   joins_.push_back(std::move(j));
   return finish({});
@@ -73,12 +74,12 @@ int View::afterRead(int code) {
   const FileDecl& pd = primary_.decl();
   for (Join& j : joins_) {
     const FileDecl& ld = j.file->decl();
-    const Key& key = ld.keys[j.key];
     char* buffer = static_cast<char*>(j.file->buffer());
-    std::string lookedFor;
+    std::string& lookedFor = lookedFor_;
+    lookedFor.clear();
     for (size_t i = 0; i < j.from.size(); ++i) {
       const Field& from = pd.fields[j.from[i]];
-      const Field& to = ld.fields[ld.fieldIndex(key.components[i])];
+      const Field& to = ld.fields[j.to[i]];
       if (isText(from)) {
         setText(to, buffer, storedText(from, primary_.buffer()));
       } else {
@@ -105,7 +106,7 @@ int View::afterRead(int code) {
     }
     if (holds_ > 0) {
       j.remembered = true;
-      j.lookedFor = std::move(lookedFor);
+      j.lookedFor = lookedFor;
       j.found = rc == kOk;
       if (j.found) j.record.assign(buffer, ld.recordSize);
     }

@@ -55,6 +55,7 @@ class View {
     KeyedFile* file = nullptr;
     int key = 0;
     std::vector<int> from;  // primary field per lookup key component
+    std::vector<int> to;    // the lookup's field of each component
     // The lookup last made in this run of reads: its key fields and what it found.
     bool remembered = false;
     std::string lookedFor;
@@ -71,6 +72,7 @@ class View {
   bool open_ = false;
   int holds_ = 0;
   Error error_;
+  std::string lookedFor_;  // the key fields of the lookup being made
 };
 
 // Holds a view's reads (View::holdReads) for as long as it lives.
