@@ -279,12 +279,26 @@ std::optional<ControlSnapshot> HeadlessBackend::activeControl(const std::string&
   return *c;
 }
 
+const WindowSnapshot* HeadlessBackend::windowOfLocked(const std::string& proc) const {
+  for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
+    if (windows_.at(*it).proc == proc) return &windows_.at(*it);
+  }
+  return nullptr;
+}
+
 std::optional<WindowSnapshot> HeadlessBackend::windowOf(const std::string& proc) const {
   std::lock_guard lock(mutex_);
-  for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
-    if (windows_.at(*it).proc == proc) return windows_.at(*it);
-  }
-  return std::nullopt;
+  const WindowSnapshot* w = windowOfLocked(proc);
+  if (w == nullptr) return std::nullopt;
+  return *w;
+}
+
+std::optional<HeadlessBackend::WindowTarget> HeadlessBackend::windowTargetOf(
+    const std::string& proc) const {
+  std::lock_guard lock(mutex_);
+  const WindowSnapshot* w = windowOfLocked(proc);
+  if (w == nullptr) return std::nullopt;
+  return WindowTarget{w->id, w->focus, w->blocked};
 }
 
 std::vector<ControlSnapshot> HeadlessBackend::toolbar() const {

@@ -59,6 +59,13 @@ class HeadlessBackend : public Backend {
     ControlKind kind = ControlKind::Button;
   };
   std::optional<Target> activeTarget(const std::string& label) const;
+  // The newest window of that procedure, as a target for input to the window itself.
+  struct WindowTarget {
+    WindowId window = 0;
+    int focus = 0;
+    bool blocked = false;
+  };
+  std::optional<WindowTarget> windowTargetOf(const std::string& proc) const;
   std::optional<ControlSnapshot> activeControl(const std::string& label) const;
   std::vector<ControlSnapshot> toolbar() const;
   bool waitCursor(ThreadId thread) const;
@@ -71,6 +78,7 @@ class HeadlessBackend : public Backend {
 
  private:
   std::optional<WindowId> activeLocked() const;
+  const WindowSnapshot* windowOfLocked(const std::string& proc) const;
   void applyFocus(const WindowSnapshot& window);
 
   struct Focus {

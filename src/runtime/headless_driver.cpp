@@ -191,20 +191,20 @@ bool HeadlessDriver::toolbar(int number) {
 }
 
 bool HeadlessDriver::focus(const std::string& proc) {
-  const auto w = backend_.windowOf(proc);
+  const auto w = backend_.windowTargetOf(proc);
   if (!w) return false;
-  backend_.activateWindow(w->id);
+  backend_.activateWindow(w->window);
   Event e;
   e.code = ev::GainFocus;
   e.key = key::MouseLeft;
-  deliver(w->id, e);
+  deliver(w->window, e);
   // The control that holds the window's focus gets it back with the window, as on a display.
   if (w->focus != 0 && !w->blocked) {
     Event f;
     f.code = ev::Selected;
     f.field = w->focus;
     f.key = key::MouseLeft;
-    deliver(w->id, f);
+    deliver(w->window, f);
   }
   return settle();
 }

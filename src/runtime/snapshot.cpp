@@ -17,26 +17,58 @@ bool assign(T& field, const T& value) {
   return true;
 }
 
-ControlSnapshot convertProps(const Control& c) {
+// The props as shown; a text that equals the one in `before` (the source of `shown`) is taken
+// from `shown` without converting it again.
+ControlSnapshot convertProps(const Control& c, const ControlProps* before = nullptr,
+                             const ControlSnapshot* shown = nullptr) {
+  auto convert = [&](const std::string& text, const std::string* was, const std::string* as) {
+    return was != nullptr && *was == text ? *as : toUtf8(text);
+  };
   ControlSnapshot s;
   static_cast<ControlProps&>(s) = c;
-  s.text = toUtf8(c.text);
-  s.tip = toUtf8(c.tip);
-  s.statusText = toUtf8(c.statusText);
-  for (auto& col : s.columns) col.header = toUtf8(col.header);
-  s.pictureWidth = Picture(c.picture).width();
+  s.text = convert(c.text, before ? &before->text : nullptr, shown ? &shown->text : nullptr);
+  s.tip = convert(c.tip, before ? &before->tip : nullptr, shown ? &shown->tip : nullptr);
+  s.statusText = convert(c.statusText, before ? &before->statusText : nullptr,
+                         shown ? &shown->statusText : nullptr);
+  const bool sameColumns = before != nullptr && before->columns.size() == c.columns.size();
+  for (size_t i = 0; i < s.columns.size(); ++i) {
+    s.columns[i].header =
+        convert(c.columns[i].header, sameColumns ? &before->columns[i].header : nullptr,
+                sameColumns ? &shown->columns[i].header : nullptr);
+  }
+  s.pictureWidth = before != nullptr && before->picture == c.picture ? shown->pictureWidth
+                                                                     : Picture(c.picture).width();
   return s;
 }
 
-std::vector<std::vector<std::string>> formatRows(const Control& c) {
-  std::vector<std::vector<std::string>> rows;
+using Rows = std::vector<std::vector<std::string>>;
+
+// The list's rows as shown. A row that was in the list before (`before`, formatted as `shown`
+// by the same columns) at the same place or one place off, as after a scroll by one row, is
+// taken as it was shown.
+Rows formatRows(const Control& c, const Rows* before = nullptr, const Rows* shown = nullptr) {
+  Rows rows;
   if (c.rows.empty()) return rows;
   std::vector<Picture> pictures;
-  pictures.reserve(c.columns.size() + 1);
-  for (const auto& col : c.columns) pictures.emplace_back(col.picture);
-  pictures.emplace_back();  // for cells beyond the columns
   rows.reserve(c.rows.size());
-  for (const auto& row : c.rows) {
+  for (size_t r = 0; r < c.rows.size(); ++r) {
+    const auto& row = c.rows[r];
+    const std::vector<std::string>* same = nullptr;
+    for (size_t at : {r, r + 1, r - 1}) {
+      if (before != nullptr && at < before->size() && (*before)[at] == row) {
+        same = &(*shown)[at];
+        break;
+      }
+    }
+    if (same != nullptr) {
+      rows.push_back(*same);
+      continue;
+    }
+    if (pictures.empty()) {
+      pictures.reserve(c.columns.size() + 1);
+      for (const auto& col : c.columns) pictures.emplace_back(col.picture);
+      pictures.emplace_back();  // for cells beyond the columns
+    }
     std::vector<std::string> cells;
     cells.reserve(row.size());
     for (size_t i = 0; i < row.size(); ++i) {
@@ -53,17 +85,18 @@ bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& show
   bool changed = false;
   const bool propsChanged = !source.taken || !(static_cast<const ControlProps&>(c) == source.props);
   if (propsChanged) {
-    // The picture and the columns' pictures may have changed with the props: the value and
-    // the rows are formatted again.
+    ControlSnapshot props = source.taken ? convertProps(c, &source.props, &shown) : convertProps(c);
+    // The rows are formatted by the columns' pictures, the value by the control's.
+    if (!source.taken || c.columns != source.props.columns) source.rowsTaken = false;
+    if (!source.taken || c.picture != source.props.picture || c.kind != source.props.kind)
+      source.valueTaken = false;
     source.taken = true;
     source.props = c;
-    source.rowsTaken = false;
-    source.valueTaken = false;
-    ControlSnapshot props = convertProps(c);
+    changed = !(static_cast<const ControlProps&>(props) == shown) ||
+              props.pictureWidth != shown.pictureWidth;
     props.value = std::move(shown.value);
     props.progress = shown.progress;
     props.rows = std::move(shown.rows);
-    changed = !(props == shown);
     shown = std::move(props);
   }
   const bool bound = c.binding.data != nullptr;
@@ -82,7 +115,8 @@ bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& show
     source.valueTaken = true;
   }
   if (!source.rowsTaken || c.rows != source.rows) {
-    changed |= assign(shown.rows, formatRows(c));
+    changed |= assign(shown.rows,
+                      source.rowsTaken ? formatRows(c, &source.rows, &shown.rows) : formatRows(c));
     source.rows = c.rows;
     source.rowsTaken = true;
   }

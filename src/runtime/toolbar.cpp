@@ -35,24 +35,25 @@ void clearToolbar() {
   buttons.clear();
 }
 
-bool changeToolbar(int number, const std::function<void(Control&)>& change) {
+void changeToolbar(const std::vector<int>& numbers, const std::function<void(Control&)>& change) {
+  bool changed = false;
   {
     std::lock_guard lock(buttonsMutex);
-    auto it = std::find_if(buttons.begin(), buttons.end(),
-                           [number](const Control& c) { return c.number == number; });
-    if (it == buttons.end()) return false;
-    const Control before = *it;
-    change(*it);
-    // A procedure sets its buttons on every event; only a real change goes to the backend.
-    if (static_cast<const ControlProps&>(*it) == before && it->rows == before.rows) return true;
+    for (Control& c : buttons) {
+      if (std::find(numbers.begin(), numbers.end(), c.number) == numbers.end()) continue;
+      const Control before = c;
+      change(c);
+      // A procedure sets its buttons on every event; only a real change goes to the backend.
+      changed |= !(static_cast<const ControlProps&>(c) == before) || c.rows != before.rows;
+    }
   }
+  if (!changed) return;
   // Threads the runtime did not start have no next event(): theirs go out at once.
   if (self() == nullptr) {
     send();
   } else {
     changedHere = true;
   }
-  return true;
 }
 
 void flushToolbar() {

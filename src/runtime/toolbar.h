@@ -15,8 +15,8 @@ namespace runtime::detail {
 // The frame's toolbar buttons, taken out of its window when it opens; sent at once.
 void setToolbar(std::vector<Control> buttons);
 void clearToolbar();
-// Changes a button; false when the toolbar has no such button.
-bool changeToolbar(int number, const std::function<void(Control&)>& change);
+// Changes the buttons of those numbers the toolbar has.
+void changeToolbar(const std::vector<int>& numbers, const std::function<void(Control&)>& change);
 // Sends the toolbar when the calling thread changed it since it last did.
 void flushToolbar();
 std::vector<ControlSnapshot> toolbarSnapshot();

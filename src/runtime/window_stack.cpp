@@ -35,13 +35,15 @@ bool isToolbarButton(const Control& c) {
 
 void changeRange(int first, int last, void (*change)(Control&)) {
   if (last == 0) last = first;
+  std::vector<int> onToolbar;
   for (int n = first; n <= last; ++n) {
     if (Control* c = find(n)) {
       change(*c);
     } else {
-      changeToolbar(n, change);
+      onToolbar.push_back(n);
     }
   }
+  if (!onToolbar.empty()) changeToolbar(onToolbar, change);
 }
 
 }  // namespace
@@ -230,7 +232,7 @@ void setTip(int number, std::string_view tip) {
   if (Control* c = find(number)) {
     c->tip = std::string(tip);
   } else {
-    changeToolbar(number, [&tip](Control& b) { b.tip = std::string(tip); });
+    changeToolbar({number}, [&tip](Control& b) { b.tip = std::string(tip); });
   }
 }
 

@@ -119,6 +119,7 @@ void KeyedFile::take(int64_t id, int64_t version, const char* image, bool isRead
   currentId_ = id;
   currentVersion_ = version;
   currentKey_ = std::move(key);
+  currentKeyOrder_ = order_;
   hasCurrent_ = true;
   watched_ = isRead && watchArmed_;
   if (isRead) watchArmed_ = false;
@@ -341,8 +342,14 @@ std::string KeyedFile::position(int order) {
     finish(kDriverError, "no key " + std::to_string(order) + " in " + schema_.decl.name);
     return {};
   }
+  // The current record's key as the file holds it, while the buffer still holds the record:
+  // the sort keys need not be made again for every row a list shows.
+  const bool asTaken = hasCurrent_ && order == currentKeyOrder_ && currentKey_.id == currentId_ &&
+                       currentImage_.size() == schema_.decl.recordSize &&
+                       std::memcmp(buffer_, currentImage_.data(), currentImage_.size()) == 0;
   std::string token = detail::encodeToken(
-      order, detail::keyOf(schema_, order, buffer_, hasCurrent_ ? currentId_ : 0));
+      order,
+      asTaken ? currentKey_ : detail::keyOf(schema_, order, buffer_, hasCurrent_ ? currentId_ : 0));
   if (token.size() > detail::kMaxTokenSize) {
     finish(kDriverError, "the key of " + schema_.decl.name + " is too long for a position");
     return {};
@@ -418,6 +425,7 @@ int KeyedFile::put() {
   currentVersion_ = version;
   currentImage_.assign(static_cast<const char*>(buffer_), schema_.decl.recordSize);
   currentKey_ = writtenKey(currentId_);
+  currentKeyOrder_ = order_;
   return finish({});
 }
 
@@ -492,8 +500,9 @@ int KeyedFile::begin(int timeoutSeconds) {
 // What a rollback puts back: the current record as the file holds it again, and where the
 // cursor stood, so that a rewrite or delete can be tried again as it was first tried.
 void KeyedFile::saveCursor() {
-  saved_ = Cursor{order_,     forward_,        backward_,     fromCurrent_, hasCurrent_,
-                  currentId_, currentVersion_, currentImage_, currentKey_,  watched_};
+  saved_ =
+      Cursor{order_,          forward_,      backward_,   fromCurrent_,     hasCurrent_, currentId_,
+             currentVersion_, currentImage_, currentKey_, currentKeyOrder_, watched_};
   hasSaved_ = true;
 }
 
@@ -508,6 +517,7 @@ void KeyedFile::restoreCursor() {
   currentVersion_ = saved_.version;
   currentImage_ = std::move(saved_.image);
   currentKey_ = std::move(saved_.key);
+  currentKeyOrder_ = saved_.keyOrder;
   watched_ = saved_.watched;
   hasSaved_ = false;
 }

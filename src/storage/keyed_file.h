@@ -311,9 +311,10 @@ class KeyedFile {
   int64_t currentId_ = 0;
   int64_t currentVersion_ = 0;
   std::string currentImage_;
-  detail::KeyValue currentKey_;  // its key in order_ as the file stores it
-  bool watchArmed_ = false;      // the next read is watched
-  bool watched_ = false;         // the current record was read under watch
+  detail::KeyValue currentKey_;  // its key as the file stores it, in currentKeyOrder_
+  int currentKeyOrder_ = kFileOrder;
+  bool watchArmed_ = false;  // the next read is watched
+  bool watched_ = false;     // the current record was read under watch
 
   // The cursor and current record as they were when the transaction or stream began.
   struct Cursor {
@@ -326,6 +327,7 @@ class KeyedFile {
     int64_t version = 0;
     std::string image;
     detail::KeyValue key;
+    int keyOrder = kFileOrder;
     bool watched = false;
   };
   Cursor saved_;

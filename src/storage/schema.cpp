@@ -63,17 +63,32 @@ KeyValue keyOf(const Schema& schema, int order, const void* image, int64_t id) {
 // Layout: "F.<id>" in file order, "K<key>.<id>" then ".n<number>" or ".t<hex sort key>" per
 // component.
 std::string encodeToken(int order, const KeyValue& value) {
-  std::string t = order == kFileOrder ? "F" : "K" + std::to_string(order);
-  t += "." + std::to_string(value.id);
+  // Made for every record a list reads: sized once, written in place.
+  size_t size = 24;
+  for (const KeyPart& p : value.parts) size += p.text ? 2 + 2 * p.bytes.size() : 14;
+  std::string t;
+  t.reserve(size);
+  if (order == kFileOrder) {
+    t += 'F';
+  } else {
+    t += 'K';
+    t += std::to_string(order);
+  }
+  t += '.';
+  t += std::to_string(value.id);
   for (const KeyPart& p : value.parts) {
     if (p.text) {
       t += ".t";
+      const size_t at = t.size();
+      t.resize(at + 2 * p.bytes.size());
+      char* out = t.data() + at;
       for (unsigned char c : p.bytes) {
-        t += kHex[c >> 4];
-        t += kHex[c & 15];
+        *out++ = kHex[c >> 4];
+        *out++ = kHex[c & 15];
       }
     } else {
-      t += ".n" + std::to_string(p.number);
+      t += ".n";
+      t += std::to_string(p.number);
     }
   }
   return t;

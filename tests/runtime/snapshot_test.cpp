@@ -54,7 +54,7 @@ TEST(ShownWindowTest, KeptSnapshotAlwaysEqualsAFreshOne) {
   for (int step = 0; step < 2000; ++step) {
     Control& c = w.controls[static_cast<size_t>(pick(static_cast<int>(w.controls.size())))];
     bool blocked = false;
-    switch (pick(12)) {
+    switch (pick(15)) {
       case 0:
         c.text = texts[pick(4)];
         break;
@@ -92,6 +92,22 @@ TEST(ShownWindowTest, KeptSnapshotAlwaysEqualsAFreshOne) {
       case 10:
         w.statusTexts[static_cast<size_t>(pick(2))] = texts[pick(4)];
         break;
+      case 11:
+        w.find(2)->picture = pick(2) ? "P<#-##-##P" : "s5";
+        break;
+      case 12: {
+        // A scroll by one row: the rows move up or down by one place.
+        auto& rows = w.find(5)->rows;
+        const std::vector<std::string> row{std::to_string(10000 + pick(90000)), texts[pick(4)]};
+        if (pick(2) && !rows.empty()) {
+          rows.erase(rows.begin());
+          rows.push_back(row);
+        } else {
+          rows.insert(rows.begin(), row);
+          if (rows.size() > 3) rows.pop_back();
+        }
+        break;
+      }
       default:
         blocked = true;
         break;

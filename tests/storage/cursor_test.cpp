@@ -248,6 +248,40 @@ TEST_F(CursorTest, PositionsReadBackAndReanchor) {
   EXPECT_EQ(file.reget("K0.1.n5"), kDriverError) << "a number where the key has text";
 }
 
+// A record's token is made from the key the file holds for it while the buffer still holds
+// the record as read; in another order than it was read in, or once the caller has changed the
+// buffer, it is made from the buffer.
+TEST_F(CursorTest, TokenIsOfTheOrderAskedAndOfWhatTheBufferHolds) {
+  ASSERT_EQ(file.set(kByTitle), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  const std::string read = code(buf);
+  const std::string byTitle = file.position(kByTitle);
+  const std::string byCode = file.position(kByCode);
+  ASSERT_NE(byTitle.substr(0, 2), byCode.substr(0, 2));
+
+  ASSERT_EQ(file.reget(byCode), kOk);
+  EXPECT_EQ(file.position(kByCode), byCode);
+  EXPECT_EQ(file.position(kByTitle), byTitle);
+  ASSERT_EQ(file.set(kByCode), kOk);
+  EXPECT_EQ(file.position(kByTitle), byTitle) << "the order changed after the read";
+  EXPECT_EQ(file.position(kByCode), byCode);
+
+  ASSERT_EQ(file.reget(byTitle), kOk);
+  ASSERT_EQ(code(buf), read);
+  buf = item(read, buf.GROUP, "Zorro", tag(buf));
+  const std::string changed = file.position(kByTitle);
+  EXPECT_NE(changed, byTitle);
+  // The same values in a buffer of no record give the same key (after "K2.<number>").
+  Item other = buf;
+  KeyedFile station(itemDecl(), &other, file.name());
+  ASSERT_EQ(station.open(), kOk);
+  ASSERT_EQ(station.getByNumber(0), kNoRecord);
+  other = buf;
+  auto key = [](const std::string& t) { return t.substr(t.find('.', t.find('.') + 1)); };
+  EXPECT_EQ(key(station.position(kByTitle)), key(changed));
+}
+
 TEST_F(CursorTest, TokenOfTheBufferWithoutCurrentRecordPositionsByValue) {
   ASSERT_EQ(file.getByNumber(0), kNoRecord);
   buf = item("", 0, cp("Ел"), "");
