@@ -14,6 +14,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -49,12 +50,10 @@ enum Op {
   kLocate,
   kSortChange,
   kCardReturn,
-  kPlain,
-  kRoundTrip
+  kRoundTrip = 8,  // the number earlier results name it by
 };
-const char* const kOpNames[] = {"refresh",      "scroll_one",    "page_down",
-                                "thumb_middle", "locate_prefix", "sort_change",
-                                "card_return",  "plain_sqlite",  "round_trip"};
+const Op kOps[] = {kRefresh, kScrollOne,  kPageDown,   kThumb,
+                   kLocate,  kSortChange, kCardReturn, kRoundTrip};
 
 using bench::fail;
 
@@ -368,7 +367,6 @@ struct Session {
   int rows = 0;
 };
 
-// Times `op` once per iteration after an untimed `prepare`; reports resident memory.
 // CPU time of every thread of the process, in seconds: the engine's thread, the benchmark's
 // and the handoff between them, without the waits for a core that a shared machine adds.
 double processCpu() {
@@ -377,25 +375,67 @@ double processCpu() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-template <class Prepare, class Step>
-void timed(benchmark::State& state, Prepare prepare, Step op) {
+// One operation as a case repeats it: `prepare`, untimed, puts the list where the operation
+// starts; `op` is timed.
+struct Step {
+  std::function<void(int64_t)> prepare = [](int64_t) {};
+  std::function<void(int64_t)> op;
+  // Untimed, after plain SQLite's block: an event the window answers without reading, so
+  // that the engine's next operation starts with the window's thread awake, as the one
+  // before it did (waking it is timed apart, in the round-trip case after a pause).
+  std::function<void()> wake = [] {};
+};
+
+double threadCpu() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Wall-clock seconds of one step; `cpu` gets the seconds `clock` counted meanwhile.
+double timeStep(const Step& step, int64_t i, double (*clock)(), double& cpu) {
+  step.prepare(i);
+  const double c0 = clock();
+  const auto t0 = Clock::now();
+  step.op(i);
+  const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+  cpu += clock() - c0;
+  return wall;
+}
+
+// Times the engine's step once per iteration (the case's time) and, when given, as many of
+// plain SQLite's steps, in blocks of 25 between the engine's, so that both meet the shared
+// machine in the same state: its speed changes by tens of per cent from one minute to the
+// next. Reports plain SQLite's mean, the ratio of the two means and the process's resident
+// memory. The engine's CPU time is the process's (the window's thread, this one, and their
+// watching for each other's next event); plain SQLite's is this thread's alone.
+void timed(benchmark::State& state, const Step& engine, const Step* plain) {
+  constexpr int64_t kBlock = 25;
   const long before = residentKb();
   long most = before;
-  int64_t i = 0;
-  double cpu = 0;
+  int64_t i = 0, j = 0;
+  double engineWall = 0, engineCpu = 0, plainWall = 0, plainCpu = 0;
   for (auto _ : state) {
-    prepare(i);
-    const double c0 = processCpu();
-    const auto t0 = Clock::now();
-    op(i);
-    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - t0).count());
-    cpu += processCpu() - c0;
+    if (plain != nullptr && i % kBlock == 0) {
+      for (int64_t k = 0; k < kBlock; ++k) plainWall += timeStep(*plain, j++, threadCpu, plainCpu);
+      engine.wake();
+    }
+    const double wall = timeStep(engine, i, processCpu, engineCpu);
+    state.SetIterationTime(wall);
+    engineWall += wall;
     // Read every tenth operation: reading /proc between two operations takes long enough
     // for the window's thread to stop watching for the next event and go to sleep.
     if (i % 10 == 9) most = std::max(most, residentKb());
     ++i;
   }
-  state.counters["cpu_us"] = i > 0 ? cpu * 1e6 / static_cast<double>(i) : 0;
+  const double n = i > 0 ? static_cast<double>(i) : 1;
+  state.counters["cpu_us"] = engineCpu * 1e6 / n;
+  if (plain != nullptr && j > 0) {
+    const double m = static_cast<double>(j);
+    state.counters["plain_us"] = plainWall * 1e6 / m;
+    state.counters["plain_cpu_us"] = plainCpu * 1e6 / m;
+    state.counters["ratio"] = (engineWall / n) / (plainWall / m);
+  }
   state.counters["rss_start_MB"] = before / 1024.0;
   const long end = residentKb();
   state.counters["rss_max_MB"] = std::max(most, end) / 1024.0;
@@ -407,65 +447,97 @@ int initial(int64_t i) {
   return static_cast<unsigned char>(runtime::cp(kWords[i % 10])[0]);
 }
 
-void driveList(benchmark::State& state, Session& s, int op, int locateChar, int sortButton) {
+Step listOp(Session& s, int op, int locateChar, int sortButton, int order) {
   auto& d = s.driver;
   const std::string& l = s.label;
-  auto none = [](int64_t) {};
   switch (op) {
     case kRefresh:
-      timed(state, none, [&](int64_t) { d.focus(s.proc); });
-      break;
+      return {.op = [&](int64_t) { d.focus(s.proc); }};
     case kScrollOne:
       // Down at the last row: the page shifts by one record; back to the top now and then.
-      timed(
-          state,
-          [&](int64_t i) {
-            if (i % 200 == 0) d.scroll(l, ev::ScrollTop);
-            d.selectRow(l, s.rows);
-          },
-          [&](int64_t) { d.scroll(l, ev::ScrollDown); });
-      break;
+      return {[&](int64_t i) {
+                if (i % 200 == 0) d.scroll(l, ev::ScrollTop);
+                d.selectRow(l, s.rows);
+              },
+              [&](int64_t) { d.scroll(l, ev::ScrollDown); }};
     case kPageDown:
-      timed(
-          state,
-          [&](int64_t i) {
-            if (i % 50 == 0) d.scroll(l, ev::ScrollTop);
-          },
-          [&](int64_t) { d.scroll(l, ev::PageDown); });
-      break;
+      return {[&](int64_t i) {
+                if (i % 50 == 0) d.scroll(l, ev::ScrollTop);
+              },
+              [&](int64_t) { d.scroll(l, ev::PageDown); }};
     case kThumb:
-      timed(state, none, [&](int64_t i) { d.thumb(l, i % 2 ? 50 : 51); });
-      break;
+      return {.op = [&](int64_t i) { d.thumb(l, i % 2 ? 50 : 51); }};
     case kLocate:
-      timed(
-          state, [&](int64_t) { d.scroll(l, ev::ScrollTop); },
-          [&](int64_t i) { d.key(l, key::Character, locateChar < 0 ? initial(i) : locateChar); });
-      break;
-    case kSortChange:
+      return {[&](int64_t) { d.scroll(l, ev::ScrollTop); },
+              [&, locateChar](int64_t i) {
+                d.key(l, key::Character, locateChar < 0 ? initial(i) : locateChar);
+              }};
+    case kSortChange: {
       if (sortButton == 0) {
         // One order: the sort change is the forced refresh, which focus gain takes.
-        timed(state, none, [&](int64_t) { d.focus(s.proc); });
-      } else {
-        // Orders 1..3 have buttons; order 4 (the opening order) has none, so from 4 the case
-        // goes to 2 and back to 1, which shares its key.
-        const int order = static_cast<int>(state.range(2));
-        const std::string other = "?BUTTON" + std::to_string(sortButton);
-        const std::string back = "?BUTTON" + std::to_string(order == 4 ? 1 : order);
-        timed(
-            state, [&](int64_t) { d.press(back); }, [&](int64_t) { d.press(other); });
+        return {.op = [&](int64_t) { d.focus(s.proc); }};
       }
-      break;
+      // Orders 1..3 have buttons; order 4 (the opening order) has none, so from 4 the case
+      // goes to 2 and back to 1, which shares its key.
+      const std::string other = "?BUTTON" + std::to_string(sortButton);
+      const std::string back = "?BUTTON" + std::to_string(order == 4 ? 1 : order);
+      return {[&d, back](int64_t) { d.press(back); }, [&d, other](int64_t) { d.press(other); }};
+    }
     case kCardReturn:
-      timed(
-          state, [&](int64_t) { d.key(l, key::CtrlEnter); }, [&](int64_t) { d.close(); });
-      break;
-    case kRoundTrip:
+      return {[&](int64_t) { d.key(l, key::CtrlEnter); }, [&](int64_t) { d.close(); }};
+    default:
       // The handoff floor: an event the engine answers without reading (the highlighted row
       // selected again), there and back between this thread and the procedure's.
-      timed(state, none, [&](int64_t) { d.selectRow(l, 1); });
-      break;
+      return {.op = [&](int64_t) { d.selectRow(l, 1); }};
+  }
+}
+
+Step listStep(Session& s, int op, int locateChar, int sortButton, int order) {
+  Step step = listOp(s, op, locateChar, sortButton, order);
+  step.wake = [&s] {
+    const auto list = s.driver.control(s.label);
+    s.driver.selectRow(s.label, list && list->selected > 0 ? list->selected : 1);
+  };
+  return step;
+}
+
+// Plain SQLite: each operation's reads (PlainList), in the list's place, locate and thumb
+// values of the engine's case.
+struct Probes {
+  std::vector<std::string> place, locate, thumb;
+  bool locateInitials = false;  // locate each iteration's word initial, as the engine's case
+};
+
+Step plainStep(PlainList& p, PlainList& other, int op, const Probes& probes) {
+  p.place(probes.place);
+  switch (op) {
+    case kRefresh:
+      return {.op = [&](int64_t) { p.refresh(); }};
+    case kScrollOne:
+      // Back to the starting page now and then, as the engine's case goes back to the top.
+      return {[&](int64_t i) {
+                if (i % 200 == 0) p.place(probes.place);
+              },
+              [&](int64_t) { p.scrollOne(); }};
+    case kPageDown:
+      return {[&](int64_t i) {
+                if (i % 50 == 0) p.place(probes.place);
+              },
+              [&](int64_t) { p.pageDown(); }};
+    case kThumb:
+      return {.op = [&](int64_t) { p.locate(probes.thumb); }};
+    case kLocate:
+      return {.op = [&](int64_t i) {
+        if (probes.locateInitials) {
+          p.locate({std::string(1, static_cast<char>(initial(i)))});
+        } else {
+          p.locate(probes.locate);
+        }
+      }};
+    case kSortChange:
+      return {.op = [&](int64_t) { p.sortChange(other); }};
     default:
-      break;
+      return {.op = [&](int64_t) { p.cardReturn(); }};
   }
 }
 
@@ -475,7 +547,19 @@ void BM_Street(benchmark::State& state) {
   const std::string dir = streetTown(count);
   Session s(dir, &phonedir::STREET, "STREET", "?BROWSE:1");
   state.counters["rows"] = s.rows;
-  driveList(state, s, op, -1, 0);
+  auto list = [&] {
+    return std::make_unique<PlainList>(dir + "/STREET.db", "", "NUM, NAME",
+                                       std::vector<std::string>{"NAME_SORT"}, "key_NAME_KEY", 18);
+  };
+  auto p = list();
+  auto other = list();  // one order: the sort change is the refresh
+  const std::string word = runtime::cp(kWords[5]);
+  const Probes probes{{word}, {}, {runtime::cp("Н")}, true};
+  const Step engine = listStep(s, op, -1, 0, 0);
+  if (op > kCardReturn) return timed(state, engine, nullptr);
+  const Step plain =
+      plainStep(*p, op == kSortChange ? *p : *other, op == kSortChange ? kRefresh : op, probes);
+  timed(state, engine, &plain);
 }
 
 // range(2): the order the window is in (its sort button); the sort change presses the next.
@@ -489,84 +573,10 @@ void BM_City(benchmark::State& state) {
   if (order != 4) s.driver.press("?BUTTON" + std::to_string(order));
   const int locate =
       order == 2 ? static_cast<unsigned char>(runtime::cp("К")[0]) : static_cast<int>('3');
-  driveList(state, s, op, locate, order == 4 ? 2 : order % 3 + 1);
-}
+  const int next = order == 4 ? 2 : order % 3 + 1;
+  const Step engine = listStep(s, op, locate, next, order);
+  if (op > kCardReturn) return timed(state, engine, nullptr);
 
-// Plain SQLite: each operation's reads (PlainList), in the list's place, locate and thumb
-// values of the engine's case.
-struct Probes {
-  std::vector<std::string> place, locate, thumb;
-  bool locateInitials = false;  // locate each iteration's word initial, as the engine's case
-};
-
-void drivePlain(benchmark::State& state, PlainList& p, PlainList& other, int op,
-                const Probes& probes) {
-  p.place(probes.place);
-  auto none = [](int64_t) {};
-  switch (op) {
-    case kRefresh:
-      timed(state, none, [&](int64_t) { p.refresh(); });
-      break;
-    case kScrollOne:
-      // Back to the starting page now and then, as the engine's case goes back to the top.
-      timed(
-          state,
-          [&](int64_t i) {
-            if (i % 200 == 0) p.place(probes.place);
-          },
-          [&](int64_t) { p.scrollOne(); });
-      break;
-    case kPageDown:
-      timed(
-          state,
-          [&](int64_t i) {
-            if (i % 50 == 0) p.place(probes.place);
-          },
-          [&](int64_t) { p.pageDown(); });
-      break;
-    case kThumb:
-      timed(state, none, [&](int64_t) { p.locate(probes.thumb); });
-      break;
-    case kLocate:
-      timed(state, none, [&](int64_t i) {
-        if (probes.locateInitials) {
-          p.locate({std::string(1, static_cast<char>(initial(i)))});
-        } else {
-          p.locate(probes.locate);
-        }
-      });
-      break;
-    case kSortChange:
-      timed(state, none, [&](int64_t) { p.sortChange(other); });
-      break;
-    case kCardReturn:
-      timed(state, none, [&](int64_t) { p.cardReturn(); });
-      break;
-    default:
-      break;
-  }
-}
-
-void BM_StreetPlain(benchmark::State& state) {
-  const int64_t count = state.range(0);
-  const int op = static_cast<int>(state.range(1));
-  const std::string path = streetTown(count) + "/STREET.db";
-  auto list = [&] {
-    return std::make_unique<PlainList>(path, "", "NUM, NAME", std::vector<std::string>{"NAME_SORT"},
-                                       "key_NAME_KEY", 18);
-  };
-  auto p = list();
-  auto other = list();  // one order: the sort change is the refresh
-  const std::string word = runtime::cp(kWords[5]);
-  drivePlain(state, *p, op == kSortChange ? *p : *other, op == kSortChange ? kRefresh : op,
-             {{word}, {}, {runtime::cp("Н")}, true});
-}
-
-void BM_CityPlain(benchmark::State& state) {
-  const int64_t count = state.range(0);
-  const int op = static_cast<int>(state.range(1));
-  const int order = static_cast<int>(state.range(2));
-  const std::string dir = cityTown(count);
   const std::string fields = "PHONE, STREET, FIO, HOME, KVART";
   auto list = [&](int o) {
     if (o == 2)
@@ -579,7 +589,6 @@ void BM_CityPlain(benchmark::State& state) {
     return std::make_unique<PlainList>(dir + "/PHONE.db", dir + "/STREET.db", fields,
                                        std::vector<std::string>{"PHONE_SORT"}, "key_NUM_KEY", 12);
   };
-  const int next = order == 4 ? 2 : order % 3 + 1;
   auto p = list(order);
   auto other = list(next);
   auto probes = [](int o) -> Probes {
@@ -587,9 +596,10 @@ void BM_CityPlain(benchmark::State& state) {
     if (o == 3) return {{"100", "", ""}, {"3", "", ""}, {"100", "", ""}};
     return {{"500000"}, {"3"}, {"5"}};
   };
-  Probes pr = probes(order);
+  const Probes pr = probes(order);
   other->place(probes(next).place);
-  drivePlain(state, *p, *other, op, pr);
+  const Step plain = plainStep(*p, *other, op, pr);
+  timed(state, engine, &plain);
 }
 
 // Breakdown: what the engine's key distribution reads on every refresh and sort change, timed
@@ -608,70 +618,47 @@ void BM_EndsRead(benchmark::State& state) {
   storage::View view(primary);
   if (city) view.join(street, phonedir::STR_NUM_KEY, {"STREET"});
   const int key = city ? phonedir::PHO_NAME_KEY : phonedir::STR_NAME_KEY;
-  timed(
-      state, [](int64_t) {},
-      [&](int64_t) {
-        for (bool last : {true, false}) {
-          view.close();
-          primary.set(key);
-          view.open();
-          benchmark::DoNotOptimize(last ? view.prev() : view.next());
-        }
-      });
+  const Step ends{.op = [&](int64_t) {
+    for (bool last : {true, false}) {
+      view.close();
+      primary.set(key);
+      view.open();
+      benchmark::DoNotOptimize(last ? view.prev() : view.next());
+    }
+  }};
+  timed(state, ends, nullptr);
   view.close();
 }
 
-void streetArgs(benchmark::internal::Benchmark* b) {
-  for (int64_t n : {10000, 200000, 1000000})
-    for (int op = kRefresh; op <= kRoundTrip; ++op)
-      if (op != kPlain) b->Args({n, op});
+// Registers one case of 300 timed operations.
+void add(const char* name, void (*run)(benchmark::State&), const std::vector<int64_t>& args) {
+  benchmark::RegisterBenchmark(name, run)->Args(args)->UseManualTime()->Iterations(300)->Unit(
+      benchmark::kMicrosecond);
 }
 
-void cityArgs(benchmark::internal::Benchmark* b) {
-  for (int64_t n : {10000, 1000000})
-    for (int order = 1; order <= 4; ++order)
-      for (int op = kRefresh; op <= kRoundTrip; ++op)
-        if (op != kPlain) b->Args({n, op, order});
-}
-
-void streetPlainArgs(benchmark::internal::Benchmark* b) {
-  for (int64_t n : {10000, 200000, 1000000})
-    for (int op = kRefresh; op <= kCardReturn; ++op) b->Args({n, op});
-}
-
-void cityPlainArgs(benchmark::internal::Benchmark* b) {
-  for (int64_t n : {10000, 1000000})
-    for (int order = 1; order <= 4; ++order)
-      for (int op = kRefresh; op <= kCardReturn; ++op) b->Args({n, op, order});
+// Each operation's cases side by side at every size, so that a shared machine's changing speed
+// falls on the figures compared alike (--benchmark_enable_random_interleaving mixes their
+// repetitions as well).
+void registerCases() {
+  for (int op : kOps) {
+    for (int64_t n : {10000, 200000, 1000000}) add("BM_Street", BM_Street, {n, op});
+  }
+  for (int order = 1; order <= 4; ++order) {
+    for (int op : kOps) {
+      for (int64_t n : {10000, 1000000}) add("BM_City", BM_City, {n, op, order});
+    }
+  }
+  for (int64_t city : {0, 1})
+    for (int64_t n : {10000, 1000000}) add("BM_EndsRead", BM_EndsRead, {n, city});
 }
 
 }  // namespace
 
-BENCHMARK(BM_Street)
-    ->Apply(streetArgs)
-    ->UseManualTime()
-    ->Iterations(300)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_City)->Apply(cityArgs)->UseManualTime()->Iterations(300)->Unit(
-    benchmark::kMicrosecond);
-BENCHMARK(BM_StreetPlain)
-    ->Apply(streetPlainArgs)
-    ->UseManualTime()
-    ->Iterations(300)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CityPlain)
-    ->Apply(cityPlainArgs)
-    ->UseManualTime()
-    ->Iterations(300)
-    ->Unit(benchmark::kMicrosecond);
-
-BENCHMARK(BM_EndsRead)
-    ->Args({10000, 0})
-    ->Args({1000000, 0})
-    ->Args({10000, 1})
-    ->Args({1000000, 1})
-    ->UseManualTime()
-    ->Iterations(300)
-    ->Unit(benchmark::kMicrosecond);
-
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  registerCases();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

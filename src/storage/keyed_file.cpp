@@ -113,12 +113,13 @@ Bound KeyedFile::boundFor(Direction dir) const {
 // Makes a record current; a read (not a write) also fills the buffer and takes up the watch.
 // `key` is the record's key in the current order as the file holds it.
 void KeyedFile::take(int64_t id, int64_t version, const char* image, bool isRead,
-                     detail::KeyValue key) {
+                     detail::KeyValue&& key) {
   if (isRead) std::memcpy(buffer_, image, schema_.decl.recordSize);
   currentImage_.assign(image, schema_.decl.recordSize);
   currentId_ = id;
   currentVersion_ = version;
-  currentKey_ = std::move(key);
+  // Swapped: the caller's storage takes the old key's, for its next read.
+  std::swap(currentKey_, key);
   currentKeyOrder_ = order_;
   hasCurrent_ = true;
   watched_ = isRead && watchArmed_;
@@ -306,8 +307,9 @@ int KeyedFile::get(int key) {
   if (key < 0 || key >= static_cast<int>(schema_.keyFields.size())) {
     return finish(kDriverError, "no key " + std::to_string(key) + " in " + schema_.decl.name);
   }
-  detail::Row row;
-  Error e = store_->readByKey(key, detail::keyOf(schema_, key, buffer_, 0), row);
+  detail::Row& row = scratch_;
+  detail::keyInto(schema_, key, buffer_, 0, probe_);
+  Error e = store_->readByKey(key, probe_, row);
   if (!e.ok()) return finishRead(std::move(e));
   endFilter();
   dropAhead();
@@ -319,7 +321,7 @@ int KeyedFile::get(int key) {
 
 int KeyedFile::getByNumber(int64_t number) {
   if (!ready()) return error_.code;
-  detail::Row row;
+  detail::Row& row = scratch_;
   Error e =
       number > 0 ? store_->readById(number, order_, row) : Error{kNoRecord, 0, "record number 0"};
   if (!e.ok()) {
@@ -362,7 +364,7 @@ int KeyedFile::reget(std::string_view token) {
   if (!ready()) return error_.code;
   const auto t = detail::decodeToken(schema_, token);
   if (!t) return finish(kDriverError, "not a position of " + schema_.decl.name);
-  detail::Row row;
+  detail::Row& row = scratch_;
   Error e = t->value.id > 0 ? store_->readById(t->value.id, t->order, row)
                             : Error{kNoRecord, 0, "no record"};
   if (!e.ok()) return finishRead(std::move(e));

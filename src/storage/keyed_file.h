@@ -265,7 +265,7 @@ class KeyedFile {
   int finishRead(Error e);
   bool usable();
   bool ready();
-  void take(int64_t id, int64_t version, const char* image, bool isRead, detail::KeyValue key);
+  void take(int64_t id, int64_t version, const char* image, bool isRead, detail::KeyValue&& key);
   detail::KeyValue writtenKey(int64_t id) const;
   void saveCursor();
   void restoreCursor();
@@ -313,6 +313,9 @@ class KeyedFile {
   std::string currentImage_;
   detail::KeyValue currentKey_;  // its key as the file stores it, in currentKeyOrder_
   int currentKeyOrder_ = kFileOrder;
+  // Kept between reads of one record (a lookup for every row of a list) for their storage.
+  detail::Row scratch_;
+  detail::KeyValue probe_;
   bool watchArmed_ = false;  // the next read is watched
   bool watched_ = false;     // the current record was read under watch
 

@@ -42,21 +42,32 @@ Schema makeSchema(const FileDecl& decl) {
   return s;
 }
 
-KeyValue keyOf(const Schema& schema, int order, const void* image, int64_t id) {
-  KeyValue v;
-  v.id = id;
-  if (order == kFileOrder) return v;
-  for (int f : schema.keyFields[order]) {
-    const Field& field = schema.decl.fields[f];
-    KeyPart part;
+void keyInto(const Schema& schema, int order, const void* image, int64_t id, KeyValue& out) {
+  out.id = id;
+  if (order == kFileOrder) {
+    out.parts.clear();
+    return;
+  }
+  const auto& fields = schema.keyFields[order];
+  out.parts.resize(fields.size());
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const Field& field = schema.decl.fields[fields[i]];
+    KeyPart& part = out.parts[i];
     if (field.type == FieldType::kLong) {
+      part.text = false;
+      part.bytes.clear();
       part.number = longValue(field, image);
     } else {
       part.text = true;
+      part.number = 0;
       part.bytes = runtime::sortKey(storedText(field, image));
     }
-    v.parts.push_back(std::move(part));
   }
+}
+
+KeyValue keyOf(const Schema& schema, int order, const void* image, int64_t id) {
+  KeyValue v;
+  keyInto(schema, order, image, id, v);
   return v;
 }
 

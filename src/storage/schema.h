@@ -36,6 +36,8 @@ Schema makeSchema(const FileDecl& decl);
 
 // The key value of a record image in an order (kFileOrder gives the record number alone).
 KeyValue keyOf(const Schema& schema, int order, const void* image, int64_t id);
+// The same into `out`, whose storage it reuses.
+void keyInto(const Schema& schema, int order, const void* image, int64_t id, KeyValue& out);
 
 // Position tokens: printable ASCII, at most 512 bytes, carrying the order, the record number and
 // the key value. Trailing blanks and NULs are ignored when a token is read back, as callers
