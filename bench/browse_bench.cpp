@@ -19,6 +19,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench_town.h"
@@ -51,9 +52,10 @@ enum Op {
   kSortChange,
   kCardReturn,
   kRoundTrip = 8,  // the number earlier results name it by
+  kWake,
 };
-const Op kOps[] = {kRefresh, kScrollOne,  kPageDown,   kThumb,
-                   kLocate,  kSortChange, kCardReturn, kRoundTrip};
+const Op kOps[] = {kRefresh,    kScrollOne,  kPageDown,  kThumb, kLocate,
+                   kSortChange, kCardReturn, kRoundTrip, kWake};
 
 using bench::fail;
 
@@ -485,6 +487,11 @@ Step listOp(Session& s, int op, int locateChar, int sortButton, int order) {
     }
     case kCardReturn:
       return {[&](int64_t) { d.key(l, key::CtrlEnter); }, [&](int64_t) { d.close(); }};
+    case kWake:
+      // The same after a millisecond with nothing to do, as between a user's keys: the
+      // window's thread has gone to sleep and is woken by the event.
+      return {[](int64_t) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); },
+              [&](int64_t) { d.selectRow(l, 1); }};
     default:
       // The handoff floor: an event the engine answers without reading (the highlighted row
       // selected again), there and back between this thread and the procedure's.

@@ -125,6 +125,16 @@ class Engine {
   bool windowInitialized = false;
 
  private:
+  // What DISPLAYBROWSETOOLBAR last set the toolbar from.
+  struct ToolbarInputs {
+    int list = 0, insert = 0, change = 0, erase = 0, select = 0;
+    bool selectOn = false, insertOn = false, changeOn = false, eraseOn = false;
+    bool operator==(const ToolbarInputs&) const = default;
+  };
+  void setToolbar();
+  uint64_t toolbarSet_ = 0;  // the toolbar's version after it; 0 never
+  ToolbarInputs toolbarInputs_;
+
   struct Resolved {
     const storage::Field* field;
     void* buffer;

@@ -58,6 +58,26 @@ void Engine::ASSIGNBUTTONS() {
 
 void Engine::DISPLAYBROWSETOOLBAR() {
   const Buttons& b = BROWSEBUTTONS;
+  // Called on every event of the list: when neither the toolbar nor the buttons it follows
+  // changed since this list last set it, there is nothing to set.
+  const ToolbarInputs inputs{b.list,
+                             b.insert,
+                             b.change,
+                             b.erase,
+                             b.select,
+                             buttonEnabled(b.select),
+                             buttonEnabled(b.insert),
+                             buttonEnabled(b.change),
+                             buttonEnabled(b.erase)};
+  if (TOOLBARMODE == 2 && toolbarSet_ == runtime::toolbarVersion() && toolbarInputs_ == inputs)
+    return;
+  setToolbar();
+  toolbarSet_ = runtime::toolbarVersion();
+  toolbarInputs_ = inputs;
+}
+
+void Engine::setToolbar() {
+  const Buttons& b = BROWSEBUTTONS;
   if (b.list == 0 && b.insert == 0 && b.change == 0 && b.erase == 0 && b.select == 0) {
     runtime::disable(tb::Insert, tb::Help);
     return;

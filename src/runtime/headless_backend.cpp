@@ -267,7 +267,7 @@ std::optional<HeadlessBackend::Target> HeadlessBackend::activeTarget(
   const WindowSnapshot& w = windows_.at(*id);
   const ControlSnapshot* c = findLabel(w, label);
   if (c == nullptr) return std::nullopt;
-  return Target{w.id, w.focus, c->number, c->kind};
+  return Target{w.id, w.focus, c->number, c->kind, c->alertKeys};
 }
 
 std::optional<ControlSnapshot> HeadlessBackend::activeControl(const std::string& label) const {

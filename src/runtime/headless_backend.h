@@ -57,6 +57,7 @@ class HeadlessBackend : public Backend {
     int focus = 0;  // the window's
     int number = 0;
     ControlKind kind = ControlKind::Button;
+    std::vector<int> alertKeys;
   };
   std::optional<Target> activeTarget(const std::string& label) const;
   // The newest window of that procedure, as a target for input to the window itself.

@@ -108,17 +108,22 @@ bool HeadlessDriver::type(const std::string& label, const std::string& text) {
 
 bool HeadlessDriver::key(const std::string& label, int keyCode, int keyChar) {
   if (!focusOn(label)) return false;
-  const auto c = control(label);
-  if (!c || c->number == 0) return false;
+  const auto target = backend_.activeTarget(label);
+  if (!target || target->number == 0) return false;
   // A key the control does not take does nothing the procedure sees.
-  const int code = alertedKey(*c, keyCode, keyChar);
+  ControlProps props;
+  props.kind = target->kind;
+  props.alertKeys = target->alertKeys;
+  const int code = alertedKey(props, keyCode, keyChar);
   if (code == key::None) return settle();
   Event e;
   e.code = ev::AlertKey;
+  e.field = target->number;
   e.value = code;
   e.key = code;
   e.keyChar = keyChar;
-  return send(label, e);
+  deliver(target->window, e);
+  return settle();
 }
 
 bool HeadlessDriver::scroll(const std::string& label, int eventCode) {

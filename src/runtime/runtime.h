@@ -8,6 +8,7 @@
 // Windows of one thread stack: while a thread has a newer window, its older ones are blocked.
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -85,6 +86,9 @@ void hide(int first, int last = 0);
 void unhide(int first, int last = 0);
 // A tool tip; for the frame toolbar's numbers it changes the shared toolbar.
 void setTip(int control, std::string_view tip);
+// Changes whenever a button of the shared toolbar changes (or the toolbar itself): a window
+// that set the toolbar and finds the same number has nothing to set again.
+uint64_t toolbarVersion();
 
 void post(int code, int control = 0);
 // Posts to the current window of another thread; GainFocus also activates that window.

@@ -1,6 +1,7 @@
 #include "runtime/toolbar.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 #include "runtime/thread_state.h"
@@ -14,6 +15,7 @@ std::vector<Control> buttons;  // guarded by buttonsMutex
 // were taken. The backend's updateToolbar() only records the copy, so holding it is short.
 std::mutex sendMutex;
 thread_local bool changedHere = false;
+std::atomic<uint64_t> version{1};
 
 void send() {
   std::lock_guard lock(sendMutex);
@@ -26,6 +28,7 @@ void setToolbar(std::vector<Control> frameButtons) {
   {
     std::lock_guard lock(buttonsMutex);
     buttons = std::move(frameButtons);
+    ++version;
   }
   send();
 }
@@ -33,6 +36,7 @@ void setToolbar(std::vector<Control> frameButtons) {
 void clearToolbar() {
   std::lock_guard lock(buttonsMutex);
   buttons.clear();
+  ++version;
 }
 
 void changeToolbar(const std::vector<int>& numbers, const std::function<void(Control&)>& change) {
@@ -46,6 +50,7 @@ void changeToolbar(const std::vector<int>& numbers, const std::function<void(Con
       // A procedure sets its buttons on every event; only a real change goes to the backend.
       changed |= !(static_cast<const ControlProps&>(c) == before) || c.rows != before.rows;
     }
+    if (changed) ++version;
   }
   if (!changed) return;
   // Threads the runtime did not start have no next event(): theirs go out at once.
@@ -71,3 +76,11 @@ std::vector<ControlSnapshot> toolbarSnapshot() {
 }
 
 }  // namespace runtime::detail
+
+namespace runtime {
+
+uint64_t toolbarVersion() {
+  return detail::version.load();
+}
+
+}  // namespace runtime
