@@ -97,14 +97,12 @@ void notifyIfIdleLocked() {
 bool spinUntil(const std::function<bool()>& changed, std::chrono::microseconds limit) {
   static const bool worthIt = std::thread::hardware_concurrency() > 1;
   if (!worthIt) return changed();
+  // Yielding at every turn: the thread waited for may be queued on this very core (the
+  // kernel often wakes a thread where its waker runs), and must not wait for the watch to end.
   const auto until = std::chrono::steady_clock::now() + limit;
   do {
-    for (int i = 0; i < 32; ++i) {
-      if (changed()) return true;
-#if defined(__x86_64__) || defined(__i386__)
-      __builtin_ia32_pause();
-#endif
-    }
+    if (changed()) return true;
+    std::this_thread::yield();
   } while (std::chrono::steady_clock::now() < until);
   return changed();
 }
