@@ -468,7 +468,7 @@ Step listOp(Session& s, int op, int locateChar, int sortButton, int order) {
               },
               [&](int64_t) { d.scroll(l, ev::PageDown); }};
     case kThumb:
-      return {.op = [&](int64_t i) { d.thumb(l, i % 2 ? 50 : 51); }};
+      return {.op = [&](int64_t) { d.thumb(l, 50); }};
     case kLocate:
       return {[&](int64_t) { d.scroll(l, ev::ScrollTop); },
               [&, locateChar](int64_t i) {
