@@ -105,8 +105,7 @@ bool inOrder(sql::Seek kind, bool forward, bool inclusive, const KeyValue& bound
 // stores it. A value is never narrowed or converted to fit its field: one that does not fit
 // is an error. In a key's order a sort key that is not the key of the record's text is the
 // mark of a file edited behind the driver's back, whose keys must be rebuilt.
-Error SqliteStore::readRow(sqlite3_stmt* stmt, int order, const std::vector<int>& sortColumns,
-                           char* image, KeyValue& key) {
+Error SqliteStore::readRow(sqlite3_stmt* stmt, int order, char* image, KeyValue& key) {
   const int64_t id = sqlite3_column_int64(stmt, 0);
   std::memset(image, 0, schema_.decl.recordSize);
   int col = 2;
@@ -143,7 +142,7 @@ Error SqliteStore::readRow(sqlite3_stmt* stmt, int order, const std::vector<int>
       part.number = longValue(field, image);
     } else {
       part.text = true;
-      const int c = sortColumns[f];
+      const int c = sortColumn_[f];
       const void* p = sqlite3_column_blob(stmt, c);
       part.bytes.assign(static_cast<const char*>(p),
                         p ? static_cast<size_t>(sqlite3_column_bytes(stmt, c)) : 0);
@@ -212,11 +211,10 @@ Error SqliteStore::seek(int order, Direction dir, sql::Seek kind, bool inclusive
   int rc;
   KeyValue key;
   const size_t first = out.keys.size();
-  const std::vector<int>& sortColumns = order == kFileOrder ? sortColumn_ : keySortColumn_[order];
   while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     const size_t at = out.images.size();
     out.images.resize(at + schema_.decl.recordSize);
-    Error bad = readRow(stmt, order, sortColumns, out.images.data() + at, key);
+    Error bad = readRow(stmt, order, out.images.data() + at, key);
     const KeyValue* previous = out.keys.size() > first ? &out.keys.back() : nullptr;
     if (bad.ok() && !inOrder(kind, dir == Direction::kForward, inclusive, value, previous, key)) {
       bad = makeError(
@@ -240,13 +238,12 @@ Error SqliteStore::seek(int order, Direction dir, sql::Seek kind, bool inclusive
   return e;
 }
 
-Error SqliteStore::readOne(sqlite3_stmt* stmt, int order, const std::vector<int>& sortColumns,
-                           Row& out) {
+Error SqliteStore::readOne(sqlite3_stmt* stmt, int order, Row& out) {
   const int rc = sqlite3_step(stmt);
   if (rc == SQLITE_ROW) {
     out.version = sqlite3_column_int64(stmt, 1);
     out.image.resize(schema_.decl.recordSize);
-    Error e = readRow(stmt, order, sortColumns, out.image.data(), out.key);
+    Error e = readRow(stmt, order, out.image.data(), out.key);
     out.id = out.key.id;
     return e;
   }
@@ -260,7 +257,7 @@ Error SqliteStore::readById(int64_t id, int order, Row& out) {
   if (!e.ok()) return e;
   Stepping guard(byId_);
   sqlite3_bind_int64(stmt, 1, id);
-  return readOne(stmt, order, sortColumn_, out);
+  return readOne(stmt, order, out);
 }
 
 Error SqliteStore::readByKey(int key, const KeyValue& value, Row& out) {
@@ -271,7 +268,7 @@ Error SqliteStore::readByKey(int key, const KeyValue& value, Row& out) {
   Stepping guard(slot);
   for (size_t i = 0; i < value.parts.size(); ++i)
     bindPart(stmt, static_cast<int>(i) + 1, value.parts[i]);
-  e = readOne(stmt, key, keySortColumn_[key], out);
+  e = readOne(stmt, key, out);
   guard.discardIf(e);
   return e;
 }

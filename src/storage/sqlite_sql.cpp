@@ -30,15 +30,6 @@ std::string recordColumns(const Schema& schema) {
   return s;
 }
 
-std::string orderColumns(const Schema& schema, int order) {
-  std::string s = fieldColumns(schema);
-  if (order == kFileOrder) return s;
-  for (int f : schema.keyFields[order]) {
-    if (schema.decl.fields[f].type != FieldType::kLong) s += ", " + column(schema, f);
-  }
-  return s;
-}
-
 std::vector<ColumnDef> recordsTableColumns(const Schema& schema) {
   std::vector<ColumnDef> out = {{"id", "INTEGER", false, true}, {"ver", "INTEGER", true, false}};
   for (const Field& f : schema.decl.fields)
@@ -109,7 +100,8 @@ std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, 
   const bool fwd = dir == Direction::kForward;
   // In record-number order no sort key is checked, so none is read: a whole-file scan decodes
   // only the fields.
-  std::string s = "SELECT " + orderColumns(schema, order) + " FROM records";
+  std::string s = "SELECT " + (order == kFileOrder ? fieldColumns(schema) : recordColumns(schema)) +
+                  " FROM records";
   std::vector<std::string> cols;
   if (order != kFileOrder) {
     s += " INDEXED BY " + indexName(schema, order);
@@ -146,7 +138,7 @@ std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, 
 }
 
 std::string selectByKey(const Schema& schema, int key) {
-  std::string s = "SELECT " + orderColumns(schema, key) + " FROM records INDEXED BY " +
+  std::string s = "SELECT " + recordColumns(schema) + " FROM records INDEXED BY " +
                   indexName(schema, key) + " WHERE ";
   std::string order;
   const std::vector<int>& fields = schema.keyFields[key];

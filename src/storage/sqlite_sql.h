@@ -22,9 +22,6 @@ std::vector<int> sortedFields(const Schema& schema);
 
 // The columns every read selects, in this order: id, ver, each field, each sort key.
 std::string recordColumns(const Schema& schema);
-// The fields and, of the sort keys, only those of one key: what a read in that key's order
-// checks. A record read in key order reads no other sort key.
-std::string orderColumns(const Schema& schema, int order);
 // The same without the sort keys: id, ver and the fields.
 std::string fieldColumns(const Schema& schema);
 

@@ -41,13 +41,6 @@ SqliteStore::SqliteStore(const Schema& schema) : schema_(schema) {
   sortColumn_.assign(schema_.decl.fields.size(), -1);
   int column = 2 + static_cast<int>(schema_.decl.fields.size());
   for (int f : sql::sortedFields(schema_)) sortColumn_[f] = column++;
-  for (const std::vector<int>& fields : schema_.keyFields) {
-    std::vector<int>& columns = keySortColumn_.emplace_back(schema_.decl.fields.size(), -1);
-    int at = 2 + static_cast<int>(schema_.decl.fields.size());
-    for (int f : fields) {
-      if (schema_.decl.fields[f].type != FieldType::kLong) columns[f] = at++;
-    }
-  }
   const size_t orders = schema_.keyFields.size() + 1;
   scanSlots_.resize(orders * 2 * 4 * 2);
   filteredSlots_.resize(2 * 4 * 2);

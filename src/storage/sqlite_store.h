@@ -70,10 +70,8 @@ class SqliteStore final : public Store {
   Slot& scanSlot(int order, Direction dir, sql::Seek kind, bool inclusive);
   void bindPart(sqlite3_stmt* stmt, int index, const KeyPart& part);
   void bindRecord(sqlite3_stmt* stmt, const void* image);
-  // `sortColumns` gives, per field, the statement's result column of its sort key.
-  Error readRow(sqlite3_stmt* stmt, int order, const std::vector<int>& sortColumns, char* image,
-                KeyValue& key);
-  Error readOne(sqlite3_stmt* stmt, int order, const std::vector<int>& sortColumns, Row& out);
+  Error readRow(sqlite3_stmt* stmt, int order, char* image, KeyValue& key);
+  Error readOne(sqlite3_stmt* stmt, int order, Row& out);
   Error replaceContents(const std::string& path, bool& notDatabase);
   Error createFresh(const std::string& path);
 
@@ -86,8 +84,6 @@ class SqliteStore final : public Store {
   bool keysDroppedInTx_ = false;
   bool readOnly_ = false;
   std::vector<int> sortColumn_;  // per field, the result column of its sort key; -1 if none
-  // The same for the statements of one key's order (orderColumns()), per key.
-  std::vector<std::vector<int>> keySortColumn_;
   int busyMs_ = kDefaultBusyMs;
   bool durable_ = true;
   std::vector<Slot> scanSlots_;
