@@ -17,24 +17,24 @@ bool assign(T& field, const T& value) {
   return true;
 }
 
-// The props as shown; a text that equals the one in `before` (the source of `shown`) is taken
-// from `shown` without converting it again.
+// The props as shown. Given the props `before` that `shown` was taken from, a text that has not
+// changed since is taken from `shown` without converting it again.
 ControlSnapshot convertProps(const Control& c, const ControlProps* before = nullptr,
                              const ControlSnapshot* shown = nullptr) {
-  auto convert = [&](const std::string& text, const std::string* was, const std::string* as) {
-    return was != nullptr && *was == text ? *as : toUtf8(text);
+  auto convert = [&](std::string ControlProps::*text) {
+    return before != nullptr && before->*text == c.*text ? shown->*text : toUtf8(c.*text);
   };
   ControlSnapshot s;
   static_cast<ControlProps&>(s) = c;
-  s.text = convert(c.text, before ? &before->text : nullptr, shown ? &shown->text : nullptr);
-  s.tip = convert(c.tip, before ? &before->tip : nullptr, shown ? &shown->tip : nullptr);
-  s.statusText = convert(c.statusText, before ? &before->statusText : nullptr,
-                         shown ? &shown->statusText : nullptr);
+  s.text = convert(&ControlProps::text);
+  s.tip = convert(&ControlProps::tip);
+  s.statusText = convert(&ControlProps::statusText);
   const bool sameColumns = before != nullptr && before->columns.size() == c.columns.size();
   for (size_t i = 0; i < s.columns.size(); ++i) {
-    s.columns[i].header =
-        convert(c.columns[i].header, sameColumns ? &before->columns[i].header : nullptr,
-                sameColumns ? &shown->columns[i].header : nullptr);
+    const std::string& header = c.columns[i].header;
+    s.columns[i].header = sameColumns && before->columns[i].header == header
+                              ? shown->columns[i].header
+                              : toUtf8(header);
   }
   s.pictureWidth = before != nullptr && before->picture == c.picture ? shown->pictureWidth
                                                                      : Picture(c.picture).width();
