@@ -166,7 +166,12 @@ void Engine::FILLRECORD() {
   } else {
     SKIPFIRST = false;
   }
-  if (ITEMSTOFILL > 0) view_.setFetchHint(static_cast<size_t>(ITEMSTOFILL) + (SKIPFIRST ? 1 : 0));
+  if (ITEMSTOFILL > 0) {
+    size_t hint = static_cast<size_t>(ITEMSTOFILL) + (SKIPFIRST ? 1 : 0);
+    if (pageAhead_) hint = std::max(hint, static_cast<size_t>(rowsShown()));
+    view_.setFetchHint(hint);
+  }
+  pageAhead_ = false;
   const int shown = rowsShown();
   while (ITEMSTOFILL > 0) {
     const int rc = FILLDIRECTION == kForward ? view_.next() : view_.prev();
@@ -226,6 +231,8 @@ void Engine::LOCATERECORD() {
   ITEMSTOFILL = 1;
   FILLDIRECTION = kForward;
   ADDQUEUE = 0;
+  // The page is filled from this record on: the file serves it from the same fetch.
+  pageAhead_ = true;
   FILLRECORD();
   REFRESHMODE = ITEMSTOFILL == 1 ? 4 : 1;
   REFRESHPAGE();

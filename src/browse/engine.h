@@ -132,6 +132,8 @@ class Engine {
     bool operator==(const ToolbarInputs&) const = default;
   };
   void setToolbar();
+  // The next fill reads a page's worth: the page that follows starts at the record it reads.
+  bool pageAhead_ = false;
   uint64_t toolbarSet_ = 0;  // the toolbar's version after it; 0 never
   ToolbarInputs toolbarInputs_;
 

@@ -74,8 +74,9 @@ void HeadlessBackend::openWindow(const WindowSnapshot& w) {
 void HeadlessBackend::updateWindow(const WindowSnapshot& w) {
   {
     std::lock_guard lock(mutex_);
-    if (windows_.count(w.id) == 0) return;
-    windows_[w.id] = w;
+    const auto it = windows_.find(w.id);
+    if (it == windows_.end()) return;
+    copyChanges(w, it->second);
   }
   applyFocus(w);
 }

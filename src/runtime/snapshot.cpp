@@ -1,6 +1,7 @@
 #include "runtime/snapshot.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 
 #include "runtime/locale/charset.h"
@@ -79,7 +80,25 @@ Rows formatRows(const Control& c, const Rows* before = nullptr, const Rows* show
   return rows;
 }
 
+uint64_t nextRevision() {
+  static std::atomic<uint64_t> last{0};
+  return ++last;
+}
+
 }  // namespace
+
+void copyChanges(const WindowSnapshot& latest, WindowSnapshot& kept) {
+  static_cast<WindowFrame&>(kept) = latest;
+  if (kept.controls.size() != latest.controls.size()) {
+    kept.controls = latest.controls;
+    return;
+  }
+  for (size_t i = 0; i < latest.controls.size(); ++i) {
+    const ControlSnapshot& c = latest.controls[i];
+    if (c.revision.number == 0 || c.revision.number != kept.controls[i].revision.number)
+      kept.controls[i] = c;
+  }
+}
 
 bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& shown) {
   bool changed = false;
@@ -97,6 +116,7 @@ bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& show
     props.value = std::move(shown.value);
     props.progress = shown.progress;
     props.rows = std::move(shown.rows);
+    props.revision = shown.revision;
     shown = std::move(props);
   }
   const bool bound = c.binding.data != nullptr;
@@ -120,6 +140,7 @@ bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& show
     source.rows = c.rows;
     source.rowsTaken = true;
   }
+  if (changed || shown.revision.number == 0) shown.revision.number = nextRevision();
   return changed;
 }
 

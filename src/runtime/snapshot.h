@@ -12,16 +12,27 @@
 
 namespace runtime {
 
+// A number that changes whenever a control's snapshot does, and that no other snapshot had
+// before: a backend that keeps a copy of a window copies only the controls whose revision
+// differs from its own. It is no part of what is shown, so equal snapshots compare equal
+// whatever their revisions.
+struct Revision {
+  uint64_t number = 0;
+  bool operator==(const Revision&) const { return true; }
+};
+
 struct ControlSnapshot : ControlProps {
   int pictureWidth = 0;  // characters the picture shows; 0 unbounded
   std::string value;     // entries and variable strings: the bound value as shown
   int progress = 0;      // progress bars: the bound value
   std::vector<std::vector<std::string>> rows;  // formatted by the columns' pictures
+  Revision revision;
 
   bool operator==(const ControlSnapshot&) const = default;
 };
 
-struct WindowSnapshot {
+// What a window shows besides its controls.
+struct WindowFrame {
   WindowId id = 0;
   ThreadId thread = 0;
   std::string proc;
@@ -45,10 +56,19 @@ struct WindowSnapshot {
   int timer = 0;
   int focus = 0;
   bool blocked = false;  // an older window of a thread that has a newer one open
+
+  bool operator==(const WindowFrame&) const = default;
+};
+
+struct WindowSnapshot : WindowFrame {
   std::vector<ControlSnapshot> controls;
 
   bool operator==(const WindowSnapshot&) const = default;
 };
+
+// Makes `kept`, an earlier copy of a snapshot of the same window, equal to `latest`, copying
+// only the controls that changed since.
+void copyChanges(const WindowSnapshot& latest, WindowSnapshot& kept);
 
 // A copy of the model for the backend.
 WindowSnapshot takeSnapshot(const Window& window, bool blocked);

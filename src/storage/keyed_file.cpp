@@ -87,6 +87,8 @@ void KeyedFile::dropAhead() {
   ahead_.clear();
   aheadPos_ = 0;
   fetchSize_ = 0;
+  aheadSnapshot_ = 0;
+  replay_ = false;
 }
 
 // Fixes the cursor where the current record was, before the current record changes.
@@ -251,6 +253,7 @@ Error KeyedFile::fetch(Direction dir) {
   ahead_.clear();
   aheadPos_ = 0;
   aheadDir_ = dir;
+  aheadSnapshot_ = readHeld_ ? snapshot_ : 0;
   Error e = store_->scan(order_, dir, from, fetchSize_, ahead_);
   if (!e.ok()) dropAhead();
   return e;
@@ -261,6 +264,15 @@ Error KeyedFile::fetch(Direction dir) {
 int KeyedFile::read(Direction dir) {
   if (!ready()) return error_.code;
   if (aheadDir_ != dir) dropAhead();
+  if (replay_) {
+    // Read again in the snapshot it was read in: the record is what it was then.
+    replay_ = false;
+    std::memcpy(buffer_, currentImage_.data(), currentImage_.size());
+    watched_ = watchArmed_;
+    watchArmed_ = false;
+    fromCurrent_ = true;
+    return finish({});
+  }
   if (aheadPos_ >= ahead_.size() && ahead_.stop.ok()) {
     Error e = fetch(dir);
     if (!e.ok()) return finishRead(std::move(e));
@@ -290,6 +302,10 @@ int KeyedFile::prev() {
 bool KeyedFile::eof() {
   if (!ready()) return true;
   if (aheadDir_ != Direction::kForward) dropAhead();
+  if (replay_) {
+    finish({});
+    return false;
+  }
   if (aheadPos_ >= ahead_.size() && ahead_.stop.ok()) {
     Error e = fetch(Direction::kForward);
     if (!e.ok()) {
@@ -376,10 +392,43 @@ int KeyedFile::reget(std::string_view token) {
   return finish({});
 }
 
+// A reset to the record just read forward, in the snapshot of a hold that its rows were
+// fetched in, gives that record and then the rows already fetched after it: reading them again
+// would give the same. A list that locates a record and then fills its page from it reads the
+// page once.
+bool KeyedFile::resetsToCurrent(const detail::Token& t) const {
+  if (!readHeld_ || aheadSnapshot_ != snapshot_ || filtered_ || !fromCurrent_ || !hasCurrent_ ||
+      aheadDir_ != Direction::kForward || aheadPos_ == 0 || t.order != order_ ||
+      currentKeyOrder_ != order_ || currentImage_.size() != schema_.decl.recordSize) {
+    return false;
+  }
+  const detail::KeyValue& k = currentKey_;
+  if (t.value.id != currentId_ || k.id != currentId_ || t.value.parts.size() != k.parts.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < k.parts.size(); ++i) {
+    const detail::KeyPart &a = t.value.parts[i], &b = k.parts[i];
+    if (a.text != b.text || a.number != b.number || a.bytes != b.bytes) return false;
+  }
+  return true;
+}
+
 int KeyedFile::reset(std::string_view token) {
   if (!ready()) return error_.code;
   auto t = detail::decodeToken(schema_, token);
   if (!t) return finish(kDriverError, "not a position of " + schema_.decl.name);
+  if (resetsToCurrent(*t)) {
+    // Where the current record's own fetch left the cursor, with that record read again
+    // first. A backward read or any positioning drops the rows and reads from the token.
+    forward_.present = backward_.present = true;
+    forward_.inclusive = backward_.inclusive = true;
+    forward_.anyNumber = backward_.anyNumber = false;
+    forward_.value = std::move(t->value);
+    backward_.value = forward_.value;
+    fromCurrent_ = false;
+    replay_ = true;
+    return finish({});
+  }
   endFilter();
   order_ = t->order;
   forward_.present = backward_.present = true;
@@ -553,6 +602,7 @@ int KeyedFile::rollback() {
 void KeyedFile::holdReads() {
   if (!isOpen() || holds_++ > 0 || store_->inTransaction()) return;
   readHeld_ = store_->beginRead().ok();
+  if (readHeld_) ++snapshot_;
 }
 
 void KeyedFile::releaseReads() {

@@ -274,6 +274,7 @@ class KeyedFile {
   detail::Bound boundFor(detail::Direction dir) const;
   int read(detail::Direction dir);
   Error fetch(detail::Direction dir);
+  bool resetsToCurrent(const detail::Token& token) const;
   int write(bool maintainKeys);
   void endHeldRead();
   void endFilter();
@@ -302,9 +303,12 @@ class KeyedFile {
   detail::Direction aheadDir_ = detail::Direction::kForward;
   size_t fetchSize_ = 0;
   size_t fetchHint_ = 0;
+  uint64_t aheadSnapshot_ = 0;  // the held snapshot the rows were fetched in; 0 for none
+  bool replay_ = false;         // the next forward read gives the current record again
 
   int holds_ = 0;          // holdReads() not yet released
   bool readHeld_ = false;  // the read transaction of a hold is open
+  uint64_t snapshot_ = 0;  // counts the holds' read transactions
 
   // The current record as it was read (not as the caller may have changed the buffer since).
   bool hasCurrent_ = false;

@@ -507,15 +507,16 @@ Error SqliteStore::endRead() {
 }
 
 // SQLite's data version of the file, which any commit changes, read under the file's read
-// lock (taken by a step of a small statement), with the connection's serial number above it.
-// Inside a write transaction the contents may yet be rolled back: no stamp then.
+// lock (taken by a step of a small statement unless a read of the same transaction holds it),
+// with the connection's serial number above it. Inside a write transaction the contents may
+// yet be rolled back: no stamp then.
 uint64_t SqliteStore::contentStamp() {
   if (!db_ || sqlite3_txn_state(db_, "main") == SQLITE_TXN_WRITE) return 0;
   const bool own = !inTransaction();
   if (own && !runCached(beginRead_).ok()) return 0;
   sqlite3_stmt* stmt = nullptr;
-  bool ok = prepared(touch_, stmt).ok();
-  if (ok) {
+  bool ok = sqlite3_txn_state(db_, "main") == SQLITE_TXN_READ || prepared(touch_, stmt).ok();
+  if (ok && stmt != nullptr) {
     Stepping guard(touch_);
     const int rc = sqlite3_step(stmt);
     ok = rc == SQLITE_ROW || rc == SQLITE_DONE;

@@ -337,6 +337,65 @@ TEST_F(CursorTest, StaleReadAheadNeverOverwritesAnotherStationsChange) {
   EXPECT_EQ(title(buf), "changed");
 }
 
+// A list locates a record and fills its page from it inside one hold: the reset to the record
+// just read serves it and the rows fetched after it without reading them again. Going back from
+// there, or a reset in a later hold, reads the file, which another station may have changed in
+// between.
+TEST_F(CursorTest, ResetToTheRecordJustReadInOneHold) {
+  const std::vector<std::string> all = split(readFrom(kByTitle, true));
+  Item other{};
+  KeyedFile station(itemDecl(), &other, file.name());
+  ASSERT_EQ(station.open(), kOk);
+  for (const bool forward : {true, false}) {
+    SCOPED_TRACE(forward);
+    file.holdReads();
+    ASSERT_EQ(file.set(kByTitle), kOk);
+    file.setFetchHint(5);
+    ASSERT_EQ(file.next(), kOk);
+    ASSERT_EQ(file.next(), kOk);
+    const std::string token = file.position(kByTitle);
+    buf = Item{};  // the buffer need not hold the record for the token to name it
+    ASSERT_EQ(file.reset(token), kOk);
+    EXPECT_FALSE(file.eof());
+    if (forward) {
+      EXPECT_EQ(split(readAll(true)), std::vector<std::string>(all.begin() + 1, all.end()));
+    } else {
+      EXPECT_EQ(split(readAll(false)), std::vector<std::string>({all[1], all[0]}));
+    }
+    file.releaseReads();
+  }
+
+  // Read in one hold, positioned in the next: another station's change in between is seen.
+  file.holdReads();
+  ASSERT_EQ(file.set(kByTitle), kOk);
+  file.setFetchHint(5);
+  ASSERT_EQ(file.next(), kOk);
+  const std::string token = file.position(kByTitle);
+  file.releaseReads();
+  ASSERT_EQ(station.set(kByTitle), kOk);
+  ASSERT_EQ(station.next(), kOk);
+  ASSERT_EQ(station.next(), kOk);
+  ASSERT_EQ(station.erase(), kOk);
+  file.holdReads();
+  ASSERT_EQ(file.reset(token), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  EXPECT_EQ(code(buf), all[0]);
+  ASSERT_EQ(file.next(), kOk);
+  EXPECT_EQ(code(buf), all[2]) << "the deleted record came from the earlier hold's fetch";
+  file.releaseReads();
+
+  // Without a hold every reset reads again.
+  ASSERT_EQ(file.set(kByTitle), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  const std::string first = file.position(kByTitle);
+  ASSERT_EQ(station.reget(first), kOk);
+  setText(itemDecl().fields[2], &other, cp("Яков"));
+  ASSERT_EQ(station.put(), kOk);
+  ASSERT_EQ(file.reset(first), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  EXPECT_EQ(code(buf), all[2]) << "the first record moved to the end, the second was deleted";
+}
+
 // Many records with many equal keys: every order and every positioning by value agrees with a
 // plain sort, across read-ahead fetches of every size.
 TEST(CursorScale, OrdersAgreeWithASortOfTheRecords) {
