@@ -88,32 +88,51 @@ bool Engine::readRow(int32_t n) {
   return true;
 }
 
-void Engine::emptyQueue() {
+void Engine::clearQueue() {
+  for (Row& row : queue_) spare_.push_back(std::move(row));
   queue_.clear();
+}
+
+Row Engine::queuedCopy() {
+  Row row;
+  if (!spare_.empty()) {
+    row = std::move(spare_.back());
+    spare_.pop_back();
+  }
+  row.fields = rowBuffer_.fields;
+  row.POSITION = rowBuffer_.POSITION;
+  return row;
+}
+
+void Engine::emptyQueue() {
+  clearQueue();
   RECORDCOUNT = 0;
   showPage();
 }
 
+// The list's rows are written over in place: a page shown after every operation reuses the
+// storage of the page before.
 void Engine::showPage() {
   auto& rows = runtime::control(def_.buttons.list).rows;
-  rows.clear();
+  rows.resize(queue_.size());
   const int columns = std::min(def_.columns, static_cast<int>(rowFields_.size()));
-  for (const Row& row : queue_) {
-    std::vector<std::string> cells;
-    cells.reserve(static_cast<size_t>(columns));
+  for (size_t r = 0; r < queue_.size(); ++r) {
+    const Row& row = queue_[r];
+    std::vector<std::string>& cells = rows[r];
+    cells.resize(static_cast<size_t>(columns));
     for (int i = 0; i < columns; ++i) {
       const storage::Field* f = rowFields_[i].field;
       const std::string& bytes = row.fields[i];
+      std::string& cell = cells[static_cast<size_t>(i)];
       if (f == nullptr) {
-        cells.emplace_back();
+        cell.clear();
       } else if (f->type == FieldType::kLong) {
-        cells.push_back(std::to_string(runtime::fieldLong(bytes.data())));
+        cell = std::to_string(runtime::fieldLong(bytes.data()));
       } else {
         // The row holds the field alone, as it lies at the start of a record.
-        cells.emplace_back(runtime::fieldText(f->type, bytes.data(), f->width));
+        cell.assign(runtime::fieldText(f->type, bytes.data(), f->width));
       }
     }
-    rows.push_back(std::move(cells));
   }
 }
 
@@ -188,17 +207,19 @@ void Engine::FILLRECORD() {
     if (ADDQUEUE != 0) {
       if (RECORDCOUNT >= shown && !queue_.empty()) {
         if (FILLDIRECTION == kForward) {
+          spare_.push_back(std::move(queue_.front()));
           queue_.erase(queue_.begin());
         } else {
+          spare_.push_back(std::move(queue_.back()));
           queue_.pop_back();
         }
         --RECORDCOUNT;
       }
       FILLQUEUE();
       if (FILLDIRECTION == kForward) {
-        queue_.push_back(rowBuffer_);
+        queue_.push_back(queuedCopy());
       } else {
-        queue_.insert(queue_.begin(), rowBuffer_);
+        queue_.insert(queue_.begin(), queuedCopy());
       }
       ++RECORDCOUNT;
     }
@@ -257,7 +278,7 @@ void Engine::REFRESHPAGE() {
     HIGHLIGHTEDPOSITION.clear();
     RESET();
   }
-  queue_.clear();
+  clearQueue();
   RECORDCOUNT = 0;
   ITEMSTOFILL = rowsShown();
   FILLDIRECTION = REFRESHMODE == 4 ? kBackward : kForward;

@@ -163,6 +163,11 @@ class Engine {
   std::vector<Resolved> rowFields_;
   std::vector<Row> queue_;
   Row rowBuffer_;  // the row last read or added (the queue's row buffer)
+  // Rows that left the page, kept for their storage: the rows read next are copied into them
+  // rather than into storage allocated anew for every row of every page.
+  std::vector<Row> spare_;
+  void clearQueue();
+  Row queuedCopy();
   // Per order, what INITIALIZEBROWSE last read from the ends of the key: the files' content
   // stamps when it read them, and the record buffers it left. While no file changes, the same
   // reads would give the same values and stops, so they are taken from here.

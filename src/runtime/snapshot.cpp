@@ -135,8 +135,11 @@ bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& show
     source.valueTaken = true;
   }
   if (!source.rowsTaken || c.rows != source.rows) {
-    changed |= assign(shown.rows,
-                      source.rowsTaken ? formatRows(c, &source.rows, &shown.rows) : formatRows(c));
+    Rows rows = source.rowsTaken ? formatRows(c, &source.rows, &shown.rows) : formatRows(c);
+    if (rows != shown.rows) {
+      shown.rows = std::move(rows);
+      changed = true;
+    }
     source.rows = c.rows;
     source.rowsTaken = true;
   }

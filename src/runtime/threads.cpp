@@ -94,31 +94,14 @@ void notifyIfIdleLocked() {
   settled.notify_all();
 }
 
-namespace {
-// A hint to the core that this is a wait loop: it frees resources for a sibling thread.
-inline void pause() {
-#if defined(__x86_64__) || defined(__i386__)
-  __builtin_ia32_pause();
-#elif defined(__aarch64__)
-  asm volatile("yield");
-#endif
-}
-}  // namespace
-
 bool spinUntil(const std::function<bool()>& changed, std::chrono::microseconds limit) {
   static const bool worthIt = std::thread::hardware_concurrency() > 1;
   if (!worthIt) return changed();
-  // Yielding after a few looks, a microsecond or so: the thread waited for may be queued on
-  // this very core (the kernel often wakes a thread where its waker runs), and must not wait
-  // for the watch to end. Between the looks the core only pauses, which answers a thread on
-  // another core sooner than a trip through the kernel.
-  constexpr int kLooks = 16;
+  // Yielding at every turn: the thread waited for may be queued on this very core (the
+  // kernel often wakes a thread where its waker runs), and must not wait for the watch to end.
   const auto until = std::chrono::steady_clock::now() + limit;
   do {
-    for (int i = 0; i < kLooks; ++i) {
-      if (changed()) return true;
-      pause();
-    }
+    if (changed()) return true;
     std::this_thread::yield();
   } while (std::chrono::steady_clock::now() < until);
   return changed();

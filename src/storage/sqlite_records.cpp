@@ -133,27 +133,35 @@ Error SqliteStore::readRow(sqlite3_stmt* stmt, int order, char* image, KeyValue&
     ++col;
   }
   key.id = id;
-  key.parts.clear();
-  if (order == kFileOrder) return {};
-  for (int f : schema_.keyFields[order]) {
+  if (order == kFileOrder) {
+    key.parts.clear();
+    return {};
+  }
+  // Written over in place: the key's storage is reused from row to row.
+  const std::vector<int>& keyFields = schema_.keyFields[order];
+  key.parts.resize(keyFields.size());
+  for (size_t k = 0; k < keyFields.size(); ++k) {
+    const int f = keyFields[k];
     const Field& field = schema_.decl.fields[f];
-    KeyPart part;
+    KeyPart& part = key.parts[k];
     if (field.type == FieldType::kLong) {
+      part.text = false;
       part.number = longValue(field, image);
+      part.bytes.clear();
     } else {
       part.text = true;
+      part.number = 0;
       const int c = sortColumn_[f];
       const void* p = sqlite3_column_blob(stmt, c);
       part.bytes.assign(static_cast<const char*>(p),
                         p ? static_cast<size_t>(sqlite3_column_bytes(stmt, c)) : 0);
       if (sqlite3_column_type(stmt, c) != SQLITE_BLOB ||
-          part.bytes != runtime::sortKey(storedText(field, image))) {
+          !runtime::isSortKeyOf(part.bytes, storedText(field, image))) {
         return makeError(kKeysInvalid, 0,
                          "record " + std::to_string(id) + ": the sort key of " + field.name +
                              " does not match its text");
       }
     }
-    key.parts.push_back(std::move(part));
   }
   return {};
 }
@@ -209,7 +217,7 @@ Error SqliteStore::seek(int order, Direction dir, sql::Seek kind, bool inclusive
   if (kind == sql::Seek::kTies) sqlite3_bind_int64(stmt, index++, value.id);
   sqlite3_bind_int64(stmt, index, static_cast<int64_t>(limit));
   int rc;
-  KeyValue key;
+  KeyValue key = out.spareKey();
   const size_t first = out.keys.size();
   while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     const size_t at = out.images.size();
@@ -230,6 +238,7 @@ Error SqliteStore::seek(int order, Direction dir, sql::Seek kind, bool inclusive
     out.ids.push_back(key.id);
     out.versions.push_back(sqlite3_column_int64(stmt, 1));
     out.keys.push_back(std::move(key));
+    key = out.spareKey();
   }
   if (rc != SQLITE_DONE) {
     e = fail(rc);

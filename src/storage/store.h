@@ -35,15 +35,24 @@ struct Batch {
   std::vector<KeyValue> keys;
   std::string images;
   Error stop;
+  // Keys of rows cleared, kept for their storage: the next rows' keys are read into them.
+  std::vector<KeyValue> spareKeys;
 
   size_t size() const { return ids.size(); }
   const char* image(size_t i) const { return images.data() + i * recordSize; }
   void clear() {
     ids.clear();
     versions.clear();
+    for (KeyValue& k : keys) spareKeys.push_back(std::move(k));
     keys.clear();
     images.clear();
     stop = {};
+  }
+  KeyValue spareKey() {
+    if (spareKeys.empty()) return {};
+    KeyValue k = std::move(spareKeys.back());
+    spareKeys.pop_back();
+    return k;
   }
 };
 

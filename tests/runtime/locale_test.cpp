@@ -107,6 +107,10 @@ TEST(Collation, RussianOrderCaseAndTrailingBlanks) {
     EXPECT_EQ((cmp > 0) - (cmp < 0), c.sign) << c.a << " vs " << c.b;
     const int keyCmp = sortKey(a).compare(sortKey(b));
     EXPECT_EQ((keyCmp > 0) - (keyCmp < 0), c.sign) << "sort keys of " << c.a << " vs " << c.b;
+    // The check a read makes of a stored key agrees with making the key.
+    EXPECT_TRUE(isSortKeyOf(sortKey(a), a)) << c.a;
+    EXPECT_EQ(isSortKeyOf(sortKey(b), a), c.sign == 0) << c.a << " with the key of " << c.b;
+    EXPECT_FALSE(isSortKeyOf(sortKey(a) + ' ', a)) << "a key with a blank left on it";
   }
 }
 

@@ -87,6 +87,16 @@ std::string sortKey(std::string_view text) {
   return key;
 }
 
+bool isSortKeyOf(std::string_view key, std::string_view text) {
+  const auto& w = table().weight;
+  const size_t n = trimmedLength(text);
+  if (key.size() != n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    if (static_cast<char>(w[static_cast<unsigned char>(text[i])]) != key[i]) return false;
+  }
+  return true;
+}
+
 int compareText(std::string_view a, std::string_view b) {
   const auto& w = table().weight;
   const size_t na = trimmedLength(a);

@@ -17,6 +17,9 @@ unsigned char collationWeight(unsigned char byte);
 
 // The sort key of a text: its weights with trailing blanks removed.
 std::string sortKey(std::string_view text);
+// Whether `key` is the sort key of `text`, without making it: a read checks the stored key of
+// every record it reads.
+bool isSortKeyOf(std::string_view key, std::string_view text);
 
 // <0, 0 or >0 as a sorts before, equal to or after b.
 int compareText(std::string_view a, std::string_view b);
