@@ -95,10 +95,6 @@ bool inOrder(sql::Seek kind, bool forward, bool inclusive, const KeyValue& bound
       return ahead(compareKeys(key, bound, false));
     case sql::Seek::kFrom:
       return compareKeys(key, bound, false) == 0 || ahead(compareKeys(key, bound, false));
-    case sql::Seek::kAfter: {
-      const int c = compareKeys(key, bound, true);
-      return ahead(c) || (inclusive && c == 0);
-    }
   }
   return false;
 }
@@ -186,9 +182,24 @@ Error SqliteStore::scan(int order, Direction dir, const Bound& from, size_t limi
   if (order == kFileOrder)
     return seek(order, dir, Seek::kTies, from.inclusive, from.value, limit, out);
   if (from.anyNumber) return seek(order, dir, Seek::kFrom, false, from.value, limit, out);
-  // The ties of the key and what lies beyond them, in one statement and so in one snapshot: a
-  // record that another station moves from one range to the other meanwhile is met once.
-  return seek(order, dir, Seek::kAfter, from.inclusive, from.value, limit, out);
+  // Two stages read one snapshot: inside one read transaction a record that another station
+  // moves from one stage's range to the other's is met exactly once, and the file's lock is
+  // taken once for both.
+  const bool ownRead = !inTransaction();
+  if (ownRead) {
+    Error e = runCached(beginRead_);
+    if (!e.ok()) return e;
+  }
+  const size_t start = out.size();
+  Error e = seek(order, dir, Seek::kTies, from.inclusive, from.value, limit, out);
+  if (e.ok() && out.size() - start < limit) {
+    e = seek(order, dir, Seek::kBeyond, false, from.value, limit - (out.size() - start), out);
+  }
+  if (ownRead) {
+    Error end = runCached(endRead_);
+    if (e.ok()) e = end;
+  }
+  return e;
 }
 
 Error SqliteStore::seek(int order, Direction dir, sql::Seek kind, bool inclusive,
@@ -203,8 +214,7 @@ Error SqliteStore::seek(int order, Direction dir, sql::Seek kind, bool inclusive
   if (kind != sql::Seek::kAll) {
     for (const KeyPart& part : value.parts) bindPart(stmt, index++, part);
   }
-  if (kind == sql::Seek::kTies || kind == sql::Seek::kAfter)
-    sqlite3_bind_int64(stmt, index++, value.id);
+  if (kind == sql::Seek::kTies) sqlite3_bind_int64(stmt, index++, value.id);
   sqlite3_bind_int64(stmt, index, static_cast<int64_t>(limit));
   int rc;
   KeyValue key = out.spareKey();

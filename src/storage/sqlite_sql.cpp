@@ -114,22 +114,7 @@ std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, 
     marks += i ? ", ?" : "?";
   }
   const bool filtered = order == kFileOrder && !filter.empty();
-  if (seek == Seek::kAfter) {
-    // The parameters are numbered, as the second part takes the components again.
-    std::string ties = s + " WHERE ";
-    std::string beyond = s + " WHERE (" + list + ") " + (fwd ? ">" : "<") + " (";
-    for (size_t i = 0; i < cols.size(); ++i) {
-      const std::string n = "?" + std::to_string(i + 1);
-      ties += cols[i] + " = " + n + " AND ";
-      beyond += (i ? ", " : "") + n;
-    }
-    ties += std::string("id ") + (fwd ? ">" : "<") + (inclusive ? "= ?" : " ?") +
-            std::to_string(cols.size() + 1);
-    s = ties + " UNION ALL " + beyond + ")";
-  }
   switch (seek) {
-    case Seek::kAfter:
-      break;
     case Seek::kAll:
       if (filtered) s += " WHERE " + filter;
       break;
@@ -149,7 +134,6 @@ std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, 
   const char* way = fwd ? " ASC" : " DESC";
   for (const std::string& c : cols) s += c + way + ", ";
   s += std::string("id") + way + " LIMIT ?";
-  if (seek == Seek::kAfter) s += std::to_string(cols.size() + 2);
   return s;
 }
 

@@ -41,20 +41,16 @@ std::string createIndex(const Schema& schema, int key);
 std::string dropIndex(const Schema& schema, int key);
 
 // The seeks of a scan in an order and direction. A seek after a key value and record number
-// reads two index ranges SQLite seeks to directly, the key's ties and what lies beyond (a
-// row-value comparison that ends with the row id would only seek by the key and then pass
-// over every tie before the record number):
+// runs in two stages, each an index range SQLite seeks to directly (a row-value comparison
+// that ends with the row id would only seek by its first column):
 //   kTies    the key equal to the value, record numbers after (before) the bound's;
 //            binds the components, the record number, then the row limit
 //   kBeyond  keys after (before) the value: (c1, .., cm) > (?, .., ?); binds the components
 //            and the limit
 //   kFrom    keys not before (not after) the value, for a seek by key value alone
 //   kAll     from the first (last) record; binds the limit
-//   kAfter   kTies and kBeyond in one statement (UNION ALL, merged in the key's order, which
-//            both parts read from the index: no sort); binds as kTies
 // In file order only kTies (on the record number alone) and kAll apply.
-enum class Seek { kAll, kTies, kBeyond, kFrom, kAfter };
-inline constexpr int kSeekKinds = 5;
+enum class Seek { kAll, kTies, kBeyond, kFrom };
 // `filter`, an SQL condition (filterCondition), limits a scan in file order to the records
 // that meet it.
 std::string scanSeek(const Schema& schema, int order, Direction dir, Seek seek, bool inclusive,

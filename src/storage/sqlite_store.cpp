@@ -42,8 +42,8 @@ SqliteStore::SqliteStore(const Schema& schema) : schema_(schema) {
   int column = 2 + static_cast<int>(schema_.decl.fields.size());
   for (int f : sql::sortedFields(schema_)) sortColumn_[f] = column++;
   const size_t orders = schema_.keyFields.size() + 1;
-  scanSlots_.resize(orders * 2 * sql::kSeekKinds * 2);
-  filteredSlots_.resize(2 * sql::kSeekKinds * 2);
+  scanSlots_.resize(orders * 2 * 4 * 2);
+  filteredSlots_.resize(2 * 4 * 2);
   keySlots_.resize(schema_.keyFields.size());
   for (size_t k = 0; k < keySlots_.size(); ++k)
     keySlots_[k].sql = sql::selectByKey(schema_, static_cast<int>(k));
@@ -60,14 +60,14 @@ SqliteStore::SqliteStore(const Schema& schema) : schema_(schema) {
 
 Slot& SqliteStore::scanSlot(int order, Direction dir, sql::Seek kind, bool inclusive) {
   const size_t d = dir == Direction::kForward ? 0 : 1;
-  const size_t way = (d * sql::kSeekKinds + static_cast<size_t>(kind)) * 2 + (inclusive ? 1 : 0);
+  const size_t way = (d * 4 + static_cast<size_t>(kind)) * 2 + (inclusive ? 1 : 0);
   if (order == kFileOrder && !filter_.empty()) {
     Slot& slot = filteredSlots_[way];
     if (slot.sql.empty()) slot.sql = sql::scanSeek(schema_, order, dir, kind, inclusive, filter_);
     return slot;
   }
   const size_t o = static_cast<size_t>(order + 1);
-  Slot& slot = scanSlots_[o * 2 * sql::kSeekKinds * 2 + way];
+  Slot& slot = scanSlots_[o * 16 + way];
   if (slot.sql.empty()) slot.sql = sql::scanSeek(schema_, order, dir, kind, inclusive);
   return slot;
 }
