@@ -417,18 +417,7 @@ int KeyedFile::reset(std::string_view token) {
   if (!ready()) return error_.code;
   auto t = detail::decodeToken(schema_, token);
   if (!t) return finish(kDriverError, "not a position of " + schema_.decl.name);
-  if (resetsToCurrent(*t)) {
-    // Where the current record's own fetch left the cursor, with that record read again
-    // first. A backward read or any positioning drops the rows and reads from the token.
-    forward_.present = backward_.present = true;
-    forward_.inclusive = backward_.inclusive = true;
-    forward_.anyNumber = backward_.anyNumber = false;
-    forward_.value = std::move(t->value);
-    backward_.value = forward_.value;
-    fromCurrent_ = false;
-    replay_ = true;
-    return finish({});
-  }
+  const bool current = resetsToCurrent(*t);
   endFilter();
   order_ = t->order;
   forward_.present = backward_.present = true;
@@ -437,7 +426,13 @@ int KeyedFile::reset(std::string_view token) {
   forward_.value = std::move(t->value);
   backward_.value = forward_.value;
   fromCurrent_ = false;
-  dropAhead();
+  if (current) {
+    // The rows the current record's own fetch read after it stay, with that record given
+    // again first. A backward read or any positioning drops them and reads from the token.
+    replay_ = true;
+  } else {
+    dropAhead();
+  }
   return finish({});
 }
 
