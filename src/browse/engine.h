@@ -132,6 +132,9 @@ class Engine {
     bool operator==(const ToolbarInputs&) const = default;
   };
   void setToolbar();
+  // The page's queue: rows leave it into spare_ and come back from there.
+  void clearQueue();
+  Row queuedCopy();
   // The next fill reads a page's worth: the page that follows starts at the record it reads.
   bool pageAhead_ = false;
   uint64_t toolbarSet_ = 0;  // the toolbar's version after it; 0 never
@@ -166,8 +169,6 @@ class Engine {
   // Rows that left the page, kept for their storage: the rows read next are copied into them
   // rather than into storage allocated anew for every row of every page.
   std::vector<Row> spare_;
-  void clearQueue();
-  Row queuedCopy();
   // Per order, what INITIALIZEBROWSE last read from the ends of the key: the files' content
   // stamps when it read them, and the record buffers it left. While no file changes, the same
   // reads would give the same values and stops, so they are taken from here.

@@ -402,15 +402,7 @@ bool KeyedFile::resetsToCurrent(const detail::Token& t) const {
       currentKeyOrder_ != order_ || currentImage_.size() != schema_.decl.recordSize) {
     return false;
   }
-  const detail::KeyValue& k = currentKey_;
-  if (t.value.id != currentId_ || k.id != currentId_ || t.value.parts.size() != k.parts.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < k.parts.size(); ++i) {
-    const detail::KeyPart &a = t.value.parts[i], &b = k.parts[i];
-    if (a.text != b.text || a.number != b.number || a.bytes != b.bytes) return false;
-  }
-  return true;
+  return currentKey_.id == currentId_ && t.value == currentKey_;
 }
 
 int KeyedFile::reset(std::string_view token) {

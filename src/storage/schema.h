@@ -18,11 +18,15 @@ struct KeyPart {
   bool text = false;
   int64_t number = 0;  // a LONG component
   std::string bytes;   // a text component's sort key
+
+  bool operator==(const KeyPart&) const = default;
 };
 
 struct KeyValue {
   std::vector<KeyPart> parts;  // empty in file order
   int64_t id = 0;              // record number; ends every key
+
+  bool operator==(const KeyValue&) const = default;
 };
 
 struct Schema {
