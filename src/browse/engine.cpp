@@ -349,6 +349,7 @@ void Engine::SCROLLONE() {
   }
   ITEMSTOFILL = 1;
   FILLDIRECTION = CURRENTEVENT - 2;
+  pageAhead_ = true;
   FILLRECORD();
 }
 

@@ -135,7 +135,9 @@ class Engine {
   // The page's queue: rows leave it into spare_ and come back from there.
   void clearQueue();
   Row queuedCopy();
-  // The next fill reads a page's worth: the page that follows starts at the record it reads.
+  // The next fill reads a page's worth: the page that follows starts at the record it reads
+  // (a locate), or the next scrolls by one row take the records after it (the file keeps
+  // them while nothing is written to it).
   bool pageAhead_ = false;
   uint64_t toolbarSet_ = 0;  // the toolbar's version after it; 0 never
   ToolbarInputs toolbarInputs_;

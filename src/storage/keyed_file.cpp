@@ -87,7 +87,7 @@ void KeyedFile::dropAhead() {
   ahead_.clear();
   aheadPos_ = 0;
   fetchSize_ = 0;
-  aheadSnapshot_ = 0;
+  aheadStamp_ = 0;
   replay_ = false;
 }
 
@@ -253,9 +253,14 @@ Error KeyedFile::fetch(Direction dir) {
   ahead_.clear();
   aheadPos_ = 0;
   aheadDir_ = dir;
-  aheadSnapshot_ = readHeld_ ? snapshot_ : 0;
+  aheadStamp_ = 0;
   Error e = store_->scan(order_, dir, from, fetchSize_, ahead_);
-  if (!e.ok()) dropAhead();
+  if (!e.ok()) {
+    dropAhead();
+    return e;
+  }
+  // Taken in the hold's snapshot, which the scan has just read: the stamp of these very rows.
+  if (readHeld_) aheadStamp_ = store_->contentStamp();
   return e;
 }
 
@@ -265,7 +270,7 @@ int KeyedFile::read(Direction dir) {
   if (!ready()) return error_.code;
   if (aheadDir_ != dir) dropAhead();
   if (replay_) {
-    // Read again in the snapshot it was read in: the record is what it was then.
+    // Given again as it was read: nothing was written to the file since.
     replay_ = false;
     std::memcpy(buffer_, currentImage_.data(), currentImage_.size());
     watched_ = watchArmed_;
@@ -392,17 +397,20 @@ int KeyedFile::reget(std::string_view token) {
   return finish({});
 }
 
-// A reset to the record just read forward, in the snapshot of a hold that its rows were
-// fetched in, gives that record and then the rows already fetched after it: reading them again
-// would give the same. A list that locates a record and then fills its page from it reads the
-// page once.
-bool KeyedFile::resetsToCurrent(const detail::Token& t) const {
-  if (!readHeld_ || aheadSnapshot_ != snapshot_ || filtered_ || !fromCurrent_ || !hasCurrent_ ||
-      aheadDir_ != Direction::kForward || aheadPos_ == 0 || t.order != order_ ||
-      currentKeyOrder_ != order_ || currentImage_.size() != schema_.decl.recordSize) {
+// A reset to the record just read, in a hold, gives that record and then the rows already
+// fetched beyond it in the same direction, as long as nothing was written to the file since
+// they were read: reading them again would give the same. A list that locates a record and
+// then fills its page from it reads the page once, and a list scrolled a row or a page at a
+// time seeks the file only when it has used up what it fetched.
+bool KeyedFile::resetsToCurrent(const detail::Token& t) {
+  if (!readHeld_ || aheadStamp_ == 0 || filtered_ || !fromCurrent_ || !hasCurrent_ ||
+      aheadPos_ == 0 || t.order != order_ || currentKeyOrder_ != order_ ||
+      currentImage_.size() != schema_.decl.recordSize || currentKey_.id != currentId_ ||
+      !(t.value == currentKey_)) {
     return false;
   }
-  return currentKey_.id == currentId_ && t.value == currentKey_;
+  // Last: in a hold that has not read yet, the stamp takes the file's lock.
+  return store_->contentStamp() == aheadStamp_;
 }
 
 int KeyedFile::reset(std::string_view token) {
@@ -419,9 +427,11 @@ int KeyedFile::reset(std::string_view token) {
   backward_.value = forward_.value;
   fromCurrent_ = false;
   if (current) {
-    // The rows the current record's own fetch read after it stay, with that record given
-    // again first. A backward read or any positioning drops them and reads from the token.
+    // The rows the current record's own fetch read beyond it stay, with that record given
+    // again first. A read the other way or any positioning drops them and reads from the
+    // token. The next fetch is sized afresh, by the caller's hint, as after any positioning.
     replay_ = true;
+    fetchSize_ = 0;
   } else {
     dropAhead();
   }
@@ -589,7 +599,6 @@ int KeyedFile::rollback() {
 void KeyedFile::holdReads() {
   if (!isOpen() || holds_++ > 0 || store_->inTransaction()) return;
   readHeld_ = store_->beginRead().ok();
-  if (readHeld_) ++snapshot_;
 }
 
 void KeyedFile::releaseReads() {

@@ -80,9 +80,12 @@
 // between calls. Sequential reads fetch a few rows ahead (from 32, or the caller's fetch
 // hint, up to 512 per fetch as the run goes on) and serve the following reads from them; any
 // positioning, write or change of direction discards what was fetched, so a run of reads sees
-// the file as of its last fetch. The one exception is a hold (holdReads): the reads of a short
-// run, such as a list's page with its lookups, share one read transaction and so keep the
-// file's read lock until the hold is released, suspended, or a write ends it.
+// the file as of its last fetch. A reset to the record just read keeps them when it comes in
+// a hold and the file's content stamp is still the one they were read under: nothing was
+// written since, so reading them again would give the same. A hold (holdReads) is the one
+// exception to taking the lock at every fetch: the reads of a short run, such as a list's
+// page with its lookups, share one read transaction and so keep the file's read lock until
+// the hold is released, suspended, or a write ends it.
 // Writes outside a transaction commit one by one; a transaction (begin/commit) or a stream
 // (stream/flush) holds the write lock from its start to its end and should stay short. A call
 // that meets another station's lock waits for it up to the wait limit (5 s unless set), then
@@ -274,7 +277,7 @@ class KeyedFile {
   detail::Bound boundFor(detail::Direction dir) const;
   int read(detail::Direction dir);
   Error fetch(detail::Direction dir);
-  bool resetsToCurrent(const detail::Token& token) const;
+  bool resetsToCurrent(const detail::Token& token);
   int write(bool maintainKeys);
   void endHeldRead();
   void endFilter();
@@ -303,12 +306,11 @@ class KeyedFile {
   detail::Direction aheadDir_ = detail::Direction::kForward;
   size_t fetchSize_ = 0;
   size_t fetchHint_ = 0;
-  uint64_t aheadSnapshot_ = 0;  // the held snapshot the rows were fetched in; 0 for none
-  bool replay_ = false;         // the next forward read gives the current record again
+  uint64_t aheadStamp_ = 0;  // the content stamp the rows were read under in a hold; 0 for none
+  bool replay_ = false;      // the next read gives the current record again
 
   int holds_ = 0;          // holdReads() not yet released
   bool readHeld_ = false;  // the read transaction of a hold is open
-  uint64_t snapshot_ = 0;  // counts the holds' read transactions
 
   // The current record as it was read (not as the caller may have changed the buffer since).
   bool hasCurrent_ = false;

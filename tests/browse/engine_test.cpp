@@ -224,6 +224,36 @@ TEST_F(BrowseEngineTest, ScrollsOneRowAPageAndToTheEnds) {
   EXPECT_LE(maxRows_, kRows) << "the page never holds more rows than the list shows";
 }
 
+// Held down, the arrow key scrolls through records read ahead of the page; what another
+// station writes in the meantime is on the page all the same.
+TEST_F(BrowseEngineTest, ScrollingRowByRowShowsAnotherStationsChangesAhead) {
+  makeLetters(12);
+  open();
+  driver.selectRow("?LIST", 5);
+  driver.scroll("?LIST", runtime::ev::ScrollDown);
+  EXPECT_EQ(page(), "B C D E [F]");
+  {
+    Item buffer = item("FF", 50);
+    storage::KeyedFile other(itemsDecl(), &buffer);  // another station
+    ASSERT_EQ(other.open(), 0);
+    ASSERT_EQ(other.add(), 0);
+    buffer = item("H", 0);
+    ASSERT_EQ(other.get(0), 0);
+    ASSERT_EQ(other.erase(), 0);
+  }
+  driver.scroll("?LIST", runtime::ev::ScrollDown);
+  EXPECT_EQ(page(), "C D E F [FF]");
+  driver.scroll("?LIST", runtime::ev::ScrollDown);
+  driver.scroll("?LIST", runtime::ev::ScrollDown);
+  EXPECT_EQ(page(), "E F FF G [I]");
+  driver.scroll("?LIST", runtime::ev::ScrollUp);
+  driver.selectRow("?LIST", 1);
+  driver.scroll("?LIST", runtime::ev::ScrollUp);
+  driver.scroll("?LIST", runtime::ev::ScrollUp);
+  EXPECT_EQ(page(), "[C] D E F FF");
+  EXPECT_LE(maxRows_, kRows);
+}
+
 TEST_F(BrowseEngineTest, FewerRecordsThanRowsSwitchTheScrollBarOff) {
   makeLetters(3);
   open();

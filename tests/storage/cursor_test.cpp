@@ -337,11 +337,11 @@ TEST_F(CursorTest, StaleReadAheadNeverOverwritesAnotherStationsChange) {
   EXPECT_EQ(title(buf), "changed");
 }
 
-// A list locates a record and fills its page from it inside one hold: the reset to the record
-// just read serves it and the rows fetched after it without reading them again. Going back from
-// there, or a reset in a later hold, reads the file, which another station may have changed in
-// between.
-TEST_F(CursorTest, ResetToTheRecordJustReadInOneHold) {
+// A list locates a record and fills its page from it inside one hold, or scrolls on from its
+// last row in the next: the reset to the record just read serves it and the rows fetched after
+// it without reading them again, for as long as nothing is written to the file. A change by
+// another station or behind the driver's back in between is seen.
+TEST_F(CursorTest, ResetToTheRecordJustReadKeepsItsRowsWhileTheFileIsUnchanged) {
   const std::vector<std::string> all = split(readFrom(kByTitle, true));
   Item other{};
   KeyedFile station(itemDecl(), &other, file.name());
@@ -362,6 +362,40 @@ TEST_F(CursorTest, ResetToTheRecordJustReadInOneHold) {
     } else {
       EXPECT_EQ(split(readAll(false)), std::vector<std::string>({all[1], all[0]}));
     }
+    file.releaseReads();
+  }
+
+  // Read in one hold, positioned in the next with nothing written in between; the rows kept
+  // run out and the next fetch goes on from the last of them.
+  {
+    file.holdReads();
+    ASSERT_EQ(file.set(kByTitle), kOk);
+    file.setFetchHint(2);
+    ASSERT_EQ(file.next(), kOk);
+    ASSERT_EQ(file.next(), kOk);
+    const std::string token = file.position(kByTitle);
+    file.releaseReads();
+    file.holdReads();
+    ASSERT_EQ(file.reset(token), kOk);
+    EXPECT_EQ(split(readAll(true)), std::vector<std::string>(all.begin() + 1, all.end()));
+    file.releaseReads();
+  }
+
+  // The same with the stock tool's edit of the second record in between.
+  {
+    file.holdReads();
+    ASSERT_EQ(file.set(kByTitle), kOk);
+    file.setFetchHint(5);
+    ASSERT_EQ(file.next(), kOk);
+    const std::string token = file.position(kByTitle);
+    file.releaseReads();
+    ASSERT_EQ(all[1], "25");  // the fifth added; another station deletes it below
+    ASSERT_EQ(editFile(file.name(), "UPDATE records SET CODE = 'zz' WHERE id = 5"), "");
+    file.holdReads();
+    ASSERT_EQ(file.reset(token), kOk);
+    ASSERT_EQ(file.next(), kOk);
+    ASSERT_EQ(file.next(), kOk);
+    EXPECT_EQ(code(buf), "zz") << "the second record came from the earlier hold's fetch";
     file.releaseReads();
   }
 
