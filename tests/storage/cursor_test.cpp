@@ -365,58 +365,58 @@ TEST_F(CursorTest, ResetToTheRecordJustReadKeepsItsRowsWhileTheFileIsUnchanged) 
     file.releaseReads();
   }
 
-  // Read in one hold, positioned in the next with nothing written in between; the rows kept
-  // run out and the next fetch goes on from the last of them.
-  {
+  // The token of the record `reads` records into the title order, read in a hold of its own
+  // whose first fetch took `hint` records.
+  auto readInAHold = [&](size_t hint, int reads) {
     file.holdReads();
-    ASSERT_EQ(file.set(kByTitle), kOk);
-    file.setFetchHint(2);
-    ASSERT_EQ(file.next(), kOk);
-    ASSERT_EQ(file.next(), kOk);
-    const std::string token = file.position(kByTitle);
+    EXPECT_EQ(file.set(kByTitle), kOk);
+    file.setFetchHint(hint);
+    for (int i = 0; i < reads; ++i) EXPECT_EQ(file.next(), kOk);
+    std::string token = file.position(kByTitle);
     file.releaseReads();
-    file.holdReads();
-    ASSERT_EQ(file.reset(token), kOk);
-    EXPECT_EQ(split(readAll(true)), std::vector<std::string>(all.begin() + 1, all.end()));
-    file.releaseReads();
-  }
+    return token;
+  };
 
-  // The same with the stock tool's edit of the second record in between.
-  {
-    file.holdReads();
-    ASSERT_EQ(file.set(kByTitle), kOk);
-    file.setFetchHint(5);
-    ASSERT_EQ(file.next(), kOk);
-    const std::string token = file.position(kByTitle);
-    file.releaseReads();
-    ASSERT_EQ(all[1], "25");  // the fifth added; another station deletes it below
-    ASSERT_EQ(editFile(file.name(), "UPDATE records SET CODE = 'zz' WHERE id = 5"), "");
-    file.holdReads();
-    ASSERT_EQ(file.reset(token), kOk);
-    ASSERT_EQ(file.next(), kOk);
-    ASSERT_EQ(file.next(), kOk);
-    EXPECT_EQ(code(buf), "zz") << "the second record came from the earlier hold's fetch";
-    file.releaseReads();
-  }
-
-  // Read in one hold, positioned in the next: another station's change in between is seen.
-  file.holdReads();
-  ASSERT_EQ(file.set(kByTitle), kOk);
-  file.setFetchHint(5);
-  ASSERT_EQ(file.next(), kOk);
-  const std::string token = file.position(kByTitle);
-  file.releaseReads();
-  ASSERT_EQ(station.set(kByTitle), kOk);
-  ASSERT_EQ(station.next(), kOk);
-  ASSERT_EQ(station.next(), kOk);
-  ASSERT_EQ(station.erase(), kOk);
+  // Positioned in the next hold with nothing written in between; the rows kept run out and
+  // the next fetch goes on from the last of them.
+  std::string token = readInAHold(2, 2);
   file.holdReads();
   ASSERT_EQ(file.reset(token), kOk);
-  ASSERT_EQ(file.next(), kOk);
-  EXPECT_EQ(code(buf), all[0]);
-  ASSERT_EQ(file.next(), kOk);
-  EXPECT_EQ(code(buf), all[2]) << "the deleted record came from the earlier hold's fetch";
+  EXPECT_EQ(split(readAll(true)), std::vector<std::string>(all.begin() + 1, all.end()));
   file.releaseReads();
+
+  // A change in between, with the stock tool or by another station, is seen.
+  ASSERT_EQ(all[1], "25");  // the fifth added
+  struct Change {
+    const char* what;
+    std::function<void()> make;
+    std::string second;
+  };
+  const Change changes[] = {
+      {"the stock tool's edit of the second record",
+       [&] { ASSERT_EQ(editFile(file.name(), "UPDATE records SET CODE = 'zz' WHERE id = 5"), ""); },
+       "zz"},
+      {"another station's delete of the second record",
+       [&] {
+         ASSERT_EQ(station.set(kByTitle), kOk);
+         ASSERT_EQ(station.next(), kOk);
+         ASSERT_EQ(station.next(), kOk);
+         ASSERT_EQ(station.erase(), kOk);
+       },
+       all[2]},
+  };
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.what);
+    token = readInAHold(5, 1);
+    c.make();
+    file.holdReads();
+    ASSERT_EQ(file.reset(token), kOk);
+    ASSERT_EQ(file.next(), kOk);
+    EXPECT_EQ(code(buf), all[0]);
+    ASSERT_EQ(file.next(), kOk);
+    EXPECT_EQ(code(buf), c.second) << "the second record came from the earlier hold's fetch";
+    file.releaseReads();
+  }
 
   // Without a hold every reset reads again.
   ASSERT_EQ(file.set(kByTitle), kOk);
