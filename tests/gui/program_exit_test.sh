@@ -20,13 +20,7 @@ if [ "${4:-}" != "--on-display" ]; then
 fi
 
 # On the display, in the data folder.
-export QT_QPA_PLATFORM=xcb
-# No session bus on the virtual display. Without an address libdbus would start one through
-# a forked helper, and the fork of a process under AddressSanitizer can hang on a lock that
-# another thread held: the program then waits for the bus for ever and shows no window.
-export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/session-bus
-export ASAN_OPTIONS=detect_leaks=1
-export LSAN_OPTIONS=suppressions=$suppressions:print_suppressions=0
+. "$(dirname "$0")/display_environment.sh"
 "$program" 2>stderr.log &
 pid=$!
 if ! ASAN_OPTIONS=detect_leaks=0 "$closer" 60; then
