@@ -138,6 +138,7 @@ int event() {
                     std::chrono::microseconds(50));
           guard.lock();
           t.waiting = false;
+          t.wokeAt = std::chrono::steady_clock::now();
           continue;
         }
         t.wake.wait(guard);

@@ -44,40 +44,49 @@ ControlSnapshot convertProps(const Control& c, const ControlProps* before = null
 
 using Rows = std::vector<std::vector<std::string>>;
 
-// The list's rows as shown. A row that was in the list before (`before`, formatted as `shown`
-// by the same columns) at the same place or one place off, as after a scroll by one row, is
-// taken as it was shown.
-Rows formatRows(const Control& c, const Rows* before = nullptr, const Rows* shown = nullptr) {
+// Brings `shown` to the list's rows as shown and reports whether anything in it changed. A row
+// that was in the list before (`before`, formatted as `shown` by the same columns) at the same
+// place or one place off, as after a scroll by one row, is moved over as it was shown: a scroll
+// formats one row and copies none.
+bool formatRows(const Control& c, const Rows* before, Rows& shown) {
+  constexpr size_t kStays = static_cast<size_t>(-1);
   Rows rows;
-  if (c.rows.empty()) return rows;
-  std::vector<Picture> pictures;
   rows.reserve(c.rows.size());
+  std::vector<size_t> movedTo(shown.size(), kStays);  // where a shown row went in `rows`
+  auto shownBefore = [&](size_t r) -> const std::vector<std::string>& {
+    return movedTo[r] == kStays ? shown[r] : rows[movedTo[r]];
+  };
+  bool changed = c.rows.size() != shown.size();
+  std::vector<Picture> pictures;
   for (size_t r = 0; r < c.rows.size(); ++r) {
     const auto& row = c.rows[r];
-    const std::vector<std::string>* same = nullptr;
+    size_t from = kStays;
     for (size_t at : {r, r + 1, r - 1}) {
-      if (before != nullptr && at < before->size() && (*before)[at] == row) {
-        same = &(*shown)[at];
+      if (before != nullptr && at < before->size() && at < shown.size() && movedTo[at] == kStays &&
+          (*before)[at] == row) {
+        from = at;
         break;
       }
     }
-    if (same != nullptr) {
-      rows.push_back(*same);
-      continue;
+    if (from != kStays) {
+      rows.push_back(std::move(shown[from]));
+      movedTo[from] = r;
+    } else {
+      if (pictures.empty()) {
+        pictures.reserve(c.columns.size() + 1);
+        for (const auto& col : c.columns) pictures.emplace_back(col.picture);
+        pictures.emplace_back();  // for cells beyond the columns
+      }
+      std::vector<std::string> cells;
+      cells.reserve(row.size());
+      for (size_t i = 0; i < row.size(); ++i)
+        cells.push_back(toUtf8(pictures[std::min(i, pictures.size() - 1)].format(row[i])));
+      rows.push_back(std::move(cells));
     }
-    if (pictures.empty()) {
-      pictures.reserve(c.columns.size() + 1);
-      for (const auto& col : c.columns) pictures.emplace_back(col.picture);
-      pictures.emplace_back();  // for cells beyond the columns
-    }
-    std::vector<std::string> cells;
-    cells.reserve(row.size());
-    for (size_t i = 0; i < row.size(); ++i) {
-      cells.push_back(toUtf8(pictures[std::min(i, pictures.size() - 1)].format(row[i])));
-    }
-    rows.push_back(std::move(cells));
+    changed = changed || (from != r && (r >= shown.size() || shownBefore(r) != rows[r]));
   }
-  return rows;
+  shown = std::move(rows);
+  return changed;
 }
 
 uint64_t nextRevision() {
@@ -135,11 +144,7 @@ bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& show
     source.valueTaken = true;
   }
   if (!source.rowsTaken || c.rows != source.rows) {
-    Rows rows = source.rowsTaken ? formatRows(c, &source.rows, &shown.rows) : formatRows(c);
-    if (rows != shown.rows) {
-      shown.rows = std::move(rows);
-      changed = true;
-    }
+    changed |= formatRows(c, source.rowsTaken ? &source.rows : nullptr, shown.rows);
     source.rows = c.rows;
     source.rowsTaken = true;
   }
