@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "browse/key_distribution.h"
@@ -192,10 +193,21 @@ void Engine::FILLRECORD() {
   }
   pageAhead_ = false;
   const int shown = rowsShown();
+  // Once the page is full, a row read takes the place of the row it pushes off the page, in
+  // that row's storage, and the page is turned round to its order once at the end (`head` is
+  // where it starts meanwhile): shifting the whole queue for every row read would cost a page
+  // of moves per row.
+  const bool forward = FILLDIRECTION == kForward;
+  size_t head = 0;
+  auto settle = [&] {
+    std::rotate(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(head), queue_.end());
+    head = 0;
+  };
   while (ITEMSTOFILL > 0) {
-    const int rc = FILLDIRECTION == kForward ? view_.next() : view_.prev();
+    const int rc = forward ? view_.next() : view_.prev();
     if (rc == storage::kNoRecord) break;
     if (rc != storage::kOk) {
+      settle();
       showPage();
       readError();
       return;
@@ -205,26 +217,25 @@ void Engine::FILLRECORD() {
       if (view_.position() == anchor) continue;
     }
     if (ADDQUEUE != 0) {
-      if (RECORDCOUNT >= shown && !queue_.empty()) {
-        if (FILLDIRECTION == kForward) {
-          spare_.push_back(std::move(queue_.front()));
-          queue_.erase(queue_.begin());
-        } else {
-          spare_.push_back(std::move(queue_.back()));
-          queue_.pop_back();
-        }
-        --RECORDCOUNT;
-      }
       FILLQUEUE();
-      if (FILLDIRECTION == kForward) {
+      if (RECORDCOUNT >= shown && !queue_.empty()) {
+        // The row pushed off is the page's first going forward, its last going back.
+        const size_t n = queue_.size();
+        const size_t at = forward ? head : (head + n - 1) % n;
+        queue_[at].fields = rowBuffer_.fields;
+        queue_[at].POSITION = rowBuffer_.POSITION;
+        head = forward ? (head + 1) % n : at;
+      } else if (forward) {
         queue_.push_back(queuedCopy());
+        ++RECORDCOUNT;
       } else {
         queue_.insert(queue_.begin(), queuedCopy());
+        ++RECORDCOUNT;
       }
-      ++RECORDCOUNT;
     }
     --ITEMSTOFILL;
   }
+  settle();
   ADDQUEUE = 1;
   showPage();
 }

@@ -1,5 +1,6 @@
 #include "runtime/locale/charset.h"
 
+#include <algorithm>
 #include <array>
 
 namespace runtime {
@@ -85,11 +86,30 @@ int unicodeToCp1251(char32_t code) {
 }
 
 std::string toUtf8(std::string_view cp1251) {
-  std::string out;
-  out.reserve(cp1251.size() * 2);
+  // Every list row and entry shown passes through here: each byte's encoding is looked up
+  // once, and the text is written in place at its final length.
+  struct Encoded {
+    std::array<char, 3> bytes{};
+    size_t size = 0;
+  };
+  static const std::array<Encoded, 256> kEncoded = [] {
+    std::array<Encoded, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+      const char32_t c = cp1251ToUnicode(static_cast<unsigned char>(b));
+      std::string one;
+      appendUtf8(one, c == 0 && b != 0 ? char32_t{0xFFFD} : c);
+      std::copy(one.begin(), one.end(), table[static_cast<size_t>(b)].bytes.begin());
+      table[static_cast<size_t>(b)].size = one.size();
+    }
+    return table;
+  }();
+  size_t size = 0;
+  for (char ch : cp1251) size += kEncoded[static_cast<unsigned char>(ch)].size;
+  std::string out(size, '\0');
+  char* at = out.data();
   for (char ch : cp1251) {
-    const char32_t c = cp1251ToUnicode(static_cast<unsigned char>(ch));
-    appendUtf8(out, c == 0 && ch != 0 ? char32_t{0xFFFD} : c);
+    const Encoded& e = kEncoded[static_cast<unsigned char>(ch)];
+    for (size_t k = 0; k < e.size; ++k) *at++ = e.bytes[k];
   }
   return out;
 }
