@@ -21,6 +21,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "bench_town.h"
@@ -132,13 +133,16 @@ std::string cityTown(int64_t count) {
 //                then a refresh in the other order
 //   card return  the highlighted record by number and its street twice (the card), then the
 //                page from its first row and each file's data version
-// A page's street lookups skip a street equal to the row before's, as the engine's view does
-// within one snapshot.
+// A page's street lookups skip a street equal to the row before's. Made with `keepStreets`, a
+// list keeps every street it looked up for as long as STREET's data version, read once an
+// operation, stays the same, as the engine's view does: the yardstick of the engine's
+// page reads without their lookups.
 class PlainList {
  public:
   PlainList(const std::string& primary, const std::string& lookup, const std::string& fields,
-            std::vector<std::string> keys, const std::string& index, int rows)
-      : keys_(std::move(keys)), rows_(rows) {
+            std::vector<std::string> keys, const std::string& index, int rows,
+            bool keepStreets = false)
+      : keys_(std::move(keys)), rows_(rows), keepStreets_(keepStreets) {
     db_ = open(primary);
     if (!lookup.empty()) street_ = open(lookup);
     std::string list, marks;
@@ -270,6 +274,7 @@ class PlainList {
     step(begin_);
     if (street_) step(streetBegin_);
     lastStreet_ = -1;
+    streetsChecked_ = false;
   }
   void end() {
     step(commit_);
@@ -310,12 +315,31 @@ class PlainList {
   void lookupStreet(int64_t number, bool always) {
     if (!always && number == lastStreet_) return;
     lastStreet_ = number;
+    const bool keep = keepStreets_ && !always;
+    if (keep && !streetsChecked_) {
+      sqlite3_step(streetVersion_);
+      const int64_t version = sqlite3_column_int64(streetVersion_, 0);
+      sqlite3_reset(streetVersion_);
+      if (version != streetsVersion_) streets_.clear();
+      streetsVersion_ = version;
+      streetsChecked_ = true;
+    }
+    if (keep) {
+      const auto it = streets_.find(number);
+      if (it != streets_.end()) {
+        std::memcpy(record_, it->second.data(), it->second.size());
+        return;
+      }
+    }
+    std::string name;
     sqlite3_bind_int64(lookup_, 1, number);
     if (sqlite3_step(lookup_) == SQLITE_ROW) {
       const int bytes = std::min<int>(sqlite3_column_bytes(lookup_, 2), 19);
       std::memcpy(record_, sqlite3_column_blob(lookup_, 2), bytes);
+      name.assign(record_, static_cast<size_t>(bytes));
     }
     sqlite3_reset(lookup_);
+    if (keep) streets_.emplace(number, std::move(name));
   }
   // A record by number always looks its street up, as a re-read does.
   void readById(int64_t id) {
@@ -372,6 +396,10 @@ class PlainList {
   int rows_;
   int streetColumn_ = -1;
   int64_t lastStreet_ = -1;
+  bool keepStreets_ = false;
+  bool streetsChecked_ = false;
+  int64_t streetsVersion_ = -1;
+  std::unordered_map<int64_t, std::string> streets_;
   bool keeping_ = false;
   std::vector<int64_t> kept_;  // the streets of the rows read ahead, the next one last
   int read_ = 0;
@@ -450,16 +478,22 @@ double timeStep(const Step& step, int64_t i, double (*clock)(), double& cpu) {
 // machine in the same state: its speed changes by tens of per cent from one minute to the
 // next. Reports plain SQLite's mean, the ratio of the two means and the process's resident
 // memory. The engine's CPU time is the process's (the window's thread, this one, and their
-// watching for each other's next event); plain SQLite's is this thread's alone.
-void timed(benchmark::State& state, const Step& engine, const Step* plain) {
+// watching for each other's next event); plain SQLite's is this thread's alone. `kept`, when
+// given, is plain SQLite keeping the streets it looked up, timed in blocks of its own beside
+// the others' and reported as `kept_us` and `ratio_kept`.
+void timed(benchmark::State& state, const Step& engine, const Step* plain,
+           const Step* kept = nullptr) {
   constexpr int64_t kBlock = 25;
   const long before = residentKb();
   long most = before;
   int64_t i = 0, j = 0;
-  double engineWall = 0, engineCpu = 0, plainWall = 0, plainCpu = 0;
+  double engineWall = 0, engineCpu = 0, plainWall = 0, plainCpu = 0, keptWall = 0, keptCpu = 0;
   for (auto _ : state) {
     if (plain != nullptr && i % kBlock == 0) {
       for (int64_t k = 0; k < kBlock; ++k) plainWall += timeStep(*plain, j++, threadCpu, plainCpu);
+      if (kept != nullptr) {
+        for (int64_t k = j - kBlock; k < j; ++k) keptWall += timeStep(*kept, k, threadCpu, keptCpu);
+      }
       engine.wake();
     }
     const double wall = timeStep(engine, i, processCpu, engineCpu);
@@ -477,6 +511,10 @@ void timed(benchmark::State& state, const Step& engine, const Step* plain) {
     state.counters["plain_us"] = plainWall * 1e6 / m;
     state.counters["plain_cpu_us"] = plainCpu * 1e6 / m;
     state.counters["ratio"] = (engineWall / n) / (plainWall / m);
+    if (kept != nullptr) {
+      state.counters["kept_us"] = keptWall * 1e6 / m;
+      state.counters["ratio_kept"] = (engineWall / n) / (keptWall / m);
+    }
   }
   state.counters["rss_start_MB"] = before / 1024.0;
   const long end = residentKb();
@@ -636,19 +674,24 @@ void BM_City(benchmark::State& state) {
   if (op > kKeptScroll) return timed(state, engine, nullptr);
 
   const std::string fields = "PHONE, STREET, FIO, HOME, KVART";
-  auto list = [&](int o) {
+  auto list = [&](int o, bool keepStreets = false) {
     if (o == 2)
       return std::make_unique<PlainList>(dir + "/PHONE.db", dir + "/STREET.db", fields,
-                                         std::vector<std::string>{"FIO_SORT"}, "key_NAME_KEY", 12);
+                                         std::vector<std::string>{"FIO_SORT"}, "key_NAME_KEY", 12,
+                                         keepStreets);
     if (o == 3)
       return std::make_unique<PlainList>(
           dir + "/PHONE.db", dir + "/STREET.db", fields,
-          std::vector<std::string>{"STREET", "HOME_SORT", "KVART_SORT"}, "key_ADRESS_KEY", 12);
+          std::vector<std::string>{"STREET", "HOME_SORT", "KVART_SORT"}, "key_ADRESS_KEY", 12,
+          keepStreets);
     return std::make_unique<PlainList>(dir + "/PHONE.db", dir + "/STREET.db", fields,
-                                       std::vector<std::string>{"PHONE_SORT"}, "key_NUM_KEY", 12);
+                                       std::vector<std::string>{"PHONE_SORT"}, "key_NUM_KEY", 12,
+                                       keepStreets);
   };
   auto p = list(order);
   auto other = list(next);
+  auto pk = list(order, true);
+  auto otherKept = list(next, true);
   auto probes = [](int o) -> Probes {
     if (o == 2) return {{runtime::cp("Кузнецов")}, {runtime::cp("К")}, {runtime::cp("Н")}, {""}};
     if (o == 3) return {{"100", "", ""}, {"3", "", ""}, {"100", "", ""}, {"0", "", ""}};
@@ -656,9 +699,11 @@ void BM_City(benchmark::State& state) {
   };
   const Probes pr = probes(order);
   other->place(probes(next).place);
+  otherKept->place(probes(next).place);
   const Step plain = plainStep(*p, *other, op, pr);
   if (op == kKeptScroll) return timed(state, plain, nullptr);
-  timed(state, engine, &plain);
+  const Step kept = plainStep(*pk, *otherKept, op, pr);
+  timed(state, engine, &plain, &kept);
 }
 
 // Breakdown: what the engine's key distribution reads on every refresh and sort change, timed

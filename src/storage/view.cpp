@@ -7,6 +7,8 @@
 namespace storage {
 namespace {
 
+constexpr size_t kMaxLookups = 1024;
+
 bool isText(const Field& f) {
   return f.type != FieldType::kLong;
 }
@@ -87,35 +89,44 @@ int View::afterRead(int code) {
       }
       lookedFor.append(buffer + to.offset, to.width);
     }
-    // In one snapshot the same lookup finds the same record: it is not read again.
-    const bool same = holds_ > 0 && j.remembered && j.file->readsHeld() && lookedFor == j.lookedFor;
-    if (same) {
-      if (j.found) {
-        std::memcpy(buffer, j.record.data(), ld.recordSize);
-      } else {
-        clearRecord(ld, buffer);
-      }
-      continue;
+    // While the lookup file is unchanged the same lookup finds the same record: it is not
+    // read again. The stamp is compared once in a run of reads, in its snapshot.
+    const bool keep = holds_ > 0 && j.file->readsHeld();
+    if (keep && !j.checked) {
+      const uint64_t stamp = j.file->contentStamp();
+      if (stamp == 0 || stamp != j.stamp) j.made.clear();
+      j.stamp = stamp;
+      j.checked = true;
     }
-    j.remembered = false;
+    const bool known = keep && j.stamp != 0;
+    if (known) {
+      const auto it = j.made.find(lookedFor);
+      if (it != j.made.end()) {
+        if (it->second.empty()) {
+          clearRecord(ld, buffer);
+        } else {
+          std::memcpy(buffer, it->second.data(), ld.recordSize);
+        }
+        continue;
+      }
+    }
     const int rc = j.file->get(j.key);
     if (rc == kNoRecord) {
       clearRecord(ld, buffer);
     } else if (rc != kOk) {
       return finish(j.file->error());
     }
-    if (holds_ > 0) {
-      j.remembered = true;
-      j.lookedFor = lookedFor;
-      j.found = rc == kOk;
-      if (j.found) j.record.assign(buffer, ld.recordSize);
+    if (known) {
+      // A lookup file far larger than a page's worth of lookups is not held whole.
+      if (j.made.size() >= kMaxLookups) j.made.clear();
+      j.made.emplace(lookedFor, rc == kOk ? std::string(buffer, ld.recordSize) : std::string());
     }
   }
   return finish({});
 }
 
 void View::forgetLookups() {
-  for (Join& j : joins_) j.remembered = false;
+  for (Join& j : joins_) j.checked = false;
 }
 
 void View::holdReads() {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "storage/keyed_file.h"
@@ -41,8 +42,9 @@ class View {
   int watch();
 
   // A run of reads in one snapshot of the primary and of every lookup file, as
-  // KeyedFile::holdReads() says. Within it, a record whose lookup values equal the record's
-  // before it takes the lookup record read then, as reading it again would give.
+  // KeyedFile::holdReads() says. Within it a lookup made before is not read again while the
+  // lookup file's content stamp is the one it was made under, in this run or an earlier one:
+  // reading it again would give the same record.
   void holdReads();
   void releaseReads();
   void suspendReads();
@@ -56,11 +58,12 @@ class View {
     int key = 0;
     std::vector<int> from;  // primary field per lookup key component
     std::vector<int> to;    // the lookup's field of each component
-    // The lookup last made in this run of reads: its key fields and what it found.
-    bool remembered = false;
-    std::string lookedFor;
-    bool found = false;
-    std::string record;
+    // Lookups made while the file's content stamp was `stamp` (none when it is 0), by their
+    // key fields: the record found, or an empty string for none. `checked`: the stamp has
+    // been compared in this run of reads.
+    uint64_t stamp = 0;
+    bool checked = false;
+    std::unordered_map<std::string, std::string> made;
   };
   void forgetLookups();
   int finish(Error e);

@@ -165,6 +165,44 @@ TEST_F(ViewTest, ARepeatedLookupInOneSnapshotGivesTheSameRecord) {
   EXPECT_EQ(rows, "a:1:tools b:2:toys d:2:toys c:0: e:0: ");
 }
 
+// A lookup made in an earlier run of reads is not made again while the lookup file is
+// unchanged, and any change to it, by this station, another one or the stock tool, is seen
+// by the next run of reads.
+TEST_F(ViewTest, LookupsKeptBetweenRunsOfReadsFollowEveryChange) {
+  ASSERT_EQ(view.open(), kOk);
+  auto rows = [&] {
+    HeldReads held(view);
+    view.set(kByCode);
+    std::string out;
+    while (view.next() == kOk) out += code(it) + ":" + groupName() + " ";
+    return out;
+  };
+  EXPECT_EQ(rows(), "a:tools b:toys c: ");
+  EXPECT_EQ(rows(), "a:tools b:toys c: ") << "the same again";
+
+  Group g{};
+  KeyedFile station(groupDecl(), &g, dir.file("GROUP.db"));
+  ASSERT_EQ(station.open(), kOk);
+  g.NUM = 2;
+  ASSERT_EQ(station.get(kGroupNum), kOk);
+  setText(groupDecl().fields[1], &g, "games");
+  ASSERT_EQ(station.put(), kOk);
+  EXPECT_EQ(rows(), "a:tools b:games c: ") << "another station's change";
+
+  g.NUM = 9;
+  setText(groupDecl().fields[1], &g, "sweets");
+  ASSERT_EQ(station.add(), kOk);
+  EXPECT_EQ(rows(), "a:tools b:games c:sweets ") << "a lookup that found nothing finds it now";
+
+  group.NUM = 2;
+  ASSERT_EQ(groups.get(kGroupNum), kOk);
+  ASSERT_EQ(groups.erase(), kOk);
+  EXPECT_EQ(rows(), "a:tools b: c:sweets ") << "this station's delete";
+
+  ASSERT_EQ(editFile(dir.file("GROUP.db"), "UPDATE records SET NUM = 7 WHERE NUM = 1"), "");
+  EXPECT_EQ(rows(), "a: b: c:sweets ") << "an edit with the stock tool";
+}
+
 // The stamp changes with every write to the file, by this station, another one or the
 // stock tool, and differs between connections; inside a write transaction it is unknown.
 TEST_F(ViewTest, ContentStampsFollowEveryChange) {
