@@ -94,14 +94,18 @@ void Engine::clearQueue() {
   queue_.clear();
 }
 
+void Engine::copyRowBuffer(Row& into) const {
+  into.fields = rowBuffer_.fields;
+  into.POSITION = rowBuffer_.POSITION;
+}
+
 Row Engine::queuedCopy() {
   Row row;
   if (!spare_.empty()) {
     row = std::move(spare_.back());
     spare_.pop_back();
   }
-  row.fields = rowBuffer_.fields;
-  row.POSITION = rowBuffer_.POSITION;
+  copyRowBuffer(row);
   return row;
 }
 
@@ -222,8 +226,7 @@ void Engine::FILLRECORD() {
         // The row pushed off is the page's first going forward, its last going back.
         const size_t n = queue_.size();
         const size_t at = forward ? head : (head + n - 1) % n;
-        queue_[at].fields = rowBuffer_.fields;
-        queue_[at].POSITION = rowBuffer_.POSITION;
+        copyRowBuffer(queue_[at]);
         head = forward ? (head + 1) % n : at;
       } else if (forward) {
         queue_.push_back(queuedCopy());

@@ -132,9 +132,11 @@ class Engine {
     bool operator==(const ToolbarInputs&) const = default;
   };
   void setToolbar();
-  // The page's queue: rows leave it into spare_ and come back from there.
+  // The page's queue: an emptied page's rows go into spare_, and rows added to the page come
+  // back from there; the row buffer is copied into a row's storage as it stands.
   void clearQueue();
   Row queuedCopy();
+  void copyRowBuffer(Row& into) const;
   // The next fill reads a page's worth: the page that follows starts at the record it reads
   // (a locate), or the next scrolls by one row take the records after it (the file keeps
   // them while nothing is written to it).
@@ -168,8 +170,9 @@ class Engine {
   std::vector<Resolved> rowFields_;
   std::vector<Row> queue_;
   Row rowBuffer_;  // the row last read or added (the queue's row buffer)
-  // Rows that left the page, kept for their storage: the rows read next are copied into them
-  // rather than into storage allocated anew for every row of every page.
+  // The rows of a page emptied, kept for their storage: the rows of the next page are copied
+  // into them rather than into storage allocated anew for every row of every page. (A row
+  // pushed off a full page is written over in place.)
   std::vector<Row> spare_;
   // Per order, what INITIALIZEBROWSE last read from the ends of the key: the files' content
   // stamps when it read them, and the record buffers it left. While no file changes, the same
