@@ -213,6 +213,7 @@ class PlainList {
   }
   // The re-read before the button in this order, then the refresh in the other order.
   void sortChange(PlainList& other) {
+    newOperation();
     readById(highlight_.id);
     other.refresh();
   }
@@ -235,6 +236,7 @@ class PlainList {
     end();
   }
   void cardReturn() {
+    newOperation();
     readById(highlight_.id);
     if (street_) lookupStreet(lastStreet_, true);
     begin();
@@ -270,11 +272,15 @@ class PlainList {
     }
     sqlite3_reset(st);
   }
+  // A kept street is served in an operation only after STREET's data version was read in it.
+  void newOperation() {
+    lastStreet_ = -1;
+    streetsChecked_ = false;
+  }
   void begin() {
     step(begin_);
     if (street_) step(streetBegin_);
-    lastStreet_ = -1;
-    streetsChecked_ = false;
+    newOperation();
   }
   void end() {
     step(commit_);

@@ -71,6 +71,10 @@ class Engine {
   void GETRECORD();
   void REFRESHWINDOW();
   void SYNCWINDOW() { GETRECORD(); }
+  // Until the returned hold ends, the engine's reads see one snapshot of the view's files and
+  // take each file's read lock once: for a window that reads the highlighted record again and
+  // then a page, as a sort button does. Never across a dialog or a write.
+  [[nodiscard]] storage::HeldReads holdReads() { return storage::HeldReads(view_); }
 
   // --- toolbar and updates (toolbar_dispatch.cpp) ---
   void ASSIGNBUTTONS();

@@ -11,6 +11,7 @@
 #include "shell/globals.h"
 #include "shell/procedure.h"
 #include "storage/record_fields.h"
+#include "storage/view.h"
 #include "street/street.h"
 
 namespace phonedir {
@@ -106,7 +107,8 @@ void GOROD() {
     switch (const int accepted = runtime::accepted()) {
       case ctl::BUTTON1:
       case ctl::BUTTON2:
-      case ctl::BUTTON3:
+      case ctl::BUTTON3: {
+        const storage::HeldReads held = list.holdReads();
         list.SYNCWINDOW();
         list.LOC_KEY = accepted;
         showGroup(accepted == ctl::BUTTON1   ? ctl::GROUP1
@@ -115,6 +117,7 @@ void GOROD() {
         list.SELECTSORT();
         runtime::select(ctl::LIST);
         break;
+      }
       case ctl::BUTTON4:
         list.SYNCWINDOW();
         runtime::post(runtime::ev::CloseWindow);
