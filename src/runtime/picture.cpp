@@ -85,54 +85,64 @@ int Picture::width() const {
 }
 
 std::string Picture::format(std::string_view stored) const {
+  std::string shown;
+  format(stored, shown);
+  return shown;
+}
+
+void Picture::format(std::string_view stored, std::string& into) const {
   switch (kind_) {
     case Kind::Text:
-      return std::string(trimRight(stored));
-    case Kind::Number: {
-      const auto t = trim(stored);
-      return std::string(t);
-    }
+      into.assign(trimRight(stored));
+      return;
+    case Kind::Number:
+      into.assign(trim(stored));
+      return;
     case Kind::Pattern: {
+      into.clear();
       const auto value = leadingNumber(stored);
-      if (!value && blankWhenEmpty_) return {};
-      std::string digits = std::to_string(value.value_or(0));
-      if (static_cast<int>(digits.size()) < length_) {
-        digits.insert(0, static_cast<size_t>(length_) - digits.size(), '0');
-      }
-      digits = digits.substr(digits.size() - static_cast<size_t>(length_));
-      std::string out;
+      if (!value && blankWhenEmpty_) return;
+      // The value's last length_ digits, zeros in front.
+      char number[24];
+      const auto end = std::to_chars(number, number + sizeof number, value.value_or(0)).ptr;
+      const auto digits = static_cast<int>(end - number);
       size_t d = 0;
       bool leading = true;
       for (char c : pattern_) {
         if (c == '#' || c == '<') {
-          const char digit = digits[d++];
+          const int at = digits - length_ + static_cast<int>(d++);
+          const char digit = at < 0 ? '0' : number[at];
           leading = leading && digit == '0';
-          out += (c == '<' && leading) ? ' ' : digit;
+          into += (c == '<' && leading) ? ' ' : digit;
         } else {
-          out += c;
+          into += c;
         }
       }
-      return out;
+      return;
     }
     case Kind::Date: {
+      into.clear();
       const auto day = leadingNumber(stored);
-      if (!day || *day == 0) return {};
+      if (!day || *day == 0) return;
       const CivilDate date = civilDate(static_cast<int>(*day));
       char buf[16];
       std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", date.day, date.month, date.year);
-      return buf;
+      into.assign(buf);
+      return;
     }
     case Kind::Time: {
+      into.clear();
       const auto t = leadingNumber(stored);
-      if (!t) return {};
+      if (!t) return;
       const long long seconds = *t / 100;
       char buf[16];
       std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld", seconds / 3600 % 24, seconds / 60 % 60,
                     seconds % 60);
-      return buf;
+      into.assign(buf);
+      return;
     }
   }
-  return std::string(stored);
+  into.assign(stored);
 }
 
 std::optional<std::string> Picture::deformat(std::string_view input) const {

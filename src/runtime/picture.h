@@ -20,8 +20,9 @@ class Picture {
  public:
   explicit Picture(std::string_view spec = {});
 
-  // The stored value as shown.
+  // The stored value as shown; the second writes it into `into`, reusing its storage.
   std::string format(std::string_view stored) const;
+  void format(std::string_view stored, std::string& into) const;
 
   // The value to store for what the user typed, or nullopt when the input does not fit the
   // picture (too long, letters in a number, an impossible date).

@@ -47,43 +47,77 @@ using Rows = std::vector<std::vector<std::string>>;
 // Brings `shown` to the list's rows as shown and reports whether anything in it changed. A row
 // that was in the list before (`before`, formatted as `shown` by the same columns) at the same
 // place or one place off, as after a scroll by one row, is moved over as it was shown: a scroll
-// formats one row and copies none.
+// formats one row and copies none. A new row is formatted into the storage of a row no longer
+// shown, so that a page of new rows allocates little once pages have been shown.
 bool formatRows(const Control& c, const Rows* before, Rows& shown) {
-  constexpr size_t kStays = static_cast<size_t>(-1);
-  Rows rows;
-  rows.reserve(c.rows.size());
-  std::vector<size_t> movedTo(shown.size(), kStays);  // where a shown row went in `rows`
+  constexpr size_t kNone = static_cast<size_t>(-1);
+  const size_t count = c.rows.size();
+  std::vector<size_t> from(count, kNone);            // where a row was shown before
+  std::vector<size_t> movedTo(shown.size(), kNone);  // where a shown row went
+  if (before != nullptr) {
+    for (size_t r = 0; r < count; ++r) {
+      for (size_t at : {r, r + 1, r - 1}) {
+        if (at < before->size() && at < shown.size() && movedTo[at] == kNone &&
+            (*before)[at] == c.rows[r]) {
+          from[r] = at;
+          movedTo[at] = r;
+          break;
+        }
+      }
+    }
+  }
+  Rows rows(count);
+  for (size_t r = 0; r < count; ++r) {
+    if (from[r] != kNone) rows[r] = std::move(shown[from[r]]);
+  }
   auto shownBefore = [&](size_t r) -> const std::vector<std::string>& {
-    return movedTo[r] == kStays ? shown[r] : rows[movedTo[r]];
+    return movedTo[r] == kNone ? shown[r] : rows[movedTo[r]];
   };
-  bool changed = c.rows.size() != shown.size();
+  bool changed = count != shown.size();
+  for (size_t r = 0; r < count && !changed; ++r) {
+    if (from[r] != kNone && from[r] != r) changed = shownBefore(r) != rows[r];
+  }
+
   std::vector<Picture> pictures;
-  for (size_t r = 0; r < c.rows.size(); ++r) {
-    const auto& row = c.rows[r];
-    size_t from = kStays;
-    for (size_t at : {r, r + 1, r - 1}) {
-      if (before != nullptr && at < before->size() && at < shown.size() && movedTo[at] == kStays &&
-          (*before)[at] == row) {
-        from = at;
-        break;
-      }
+  std::string text;
+  // Writes the row's cells over `cells`; true when any of them differs from what it was (not
+  // looked at once the list is known to have changed).
+  auto format = [&](const std::vector<std::string>& row, std::vector<std::string>& cells) {
+    if (pictures.empty()) {
+      pictures.reserve(c.columns.size() + 1);
+      for (const auto& col : c.columns) pictures.emplace_back(col.picture);
+      pictures.emplace_back();  // for cells beyond the columns
     }
-    if (from != kStays) {
-      rows.push_back(std::move(shown[from]));
-      movedTo[from] = r;
-    } else {
-      if (pictures.empty()) {
-        pictures.reserve(c.columns.size() + 1);
-        for (const auto& col : c.columns) pictures.emplace_back(col.picture);
-        pictures.emplace_back();  // for cells beyond the columns
-      }
-      std::vector<std::string> cells;
-      cells.reserve(row.size());
-      for (size_t i = 0; i < row.size(); ++i)
-        cells.push_back(toUtf8(pictures[std::min(i, pictures.size() - 1)].format(row[i])));
-      rows.push_back(std::move(cells));
+    bool differs = cells.size() != row.size();
+    cells.resize(row.size());
+    std::string utf8;
+    for (size_t i = 0; i < row.size(); ++i) {
+      pictures[std::min(i, pictures.size() - 1)].format(row[i], text);
+      toUtf8(text, utf8);
+      differs = differs || changed || utf8 != cells[i];
+      cells[i].swap(utf8);
     }
-    changed = changed || (from != r && (r >= shown.size() || shownBefore(r) != rows[r]));
+    return differs;
+  };
+  // A new row where a row no longer shown stood takes that row's storage and is compared with
+  // it cell by cell; the other new rows take what storage is left.
+  std::vector<size_t> spare;
+  for (size_t j = 0; j < shown.size(); ++j) {
+    if (movedTo[j] == kNone && (j >= count || from[j] != kNone)) spare.push_back(j);
+  }
+  for (size_t r = 0; r < count; ++r) {
+    if (from[r] != kNone) continue;
+    if (r < shown.size() && movedTo[r] == kNone) {
+      changed = format(c.rows[r], shown[r]) || changed;
+      rows[r] = std::move(shown[r]);
+      continue;
+    }
+    if (!spare.empty()) {
+      rows[r] = std::move(shown[spare.back()]);
+      spare.pop_back();
+    }
+    format(c.rows[r], rows[r]);
+    changed = changed || r >= shown.size() || shownBefore(r) != rows[r];
   }
   shown = std::move(rows);
   return changed;

@@ -57,9 +57,12 @@ Window* topWindow() {
 void push(ThreadState& t, Window& w, bool blocked, bool force) {
   if (t.unwinding || std::uncaught_exceptions() > 0) return;
   ShownWindow& shown = t.shown[w.id];
-  if (!shown.update(w, blocked) && !force) return;
+  const bool changed = shown.update(w, blocked);
+  // The backend shows the window as it stands now, whether or not this push had to tell it
+  // anything: a display() soon after need not compare the whole window again.
   t.lastPush = std::chrono::steady_clock::now();
   t.lastPushed = w.id;
+  if (!changed && !force) return;
   backend().updateWindow(shown.snapshot());
 }
 

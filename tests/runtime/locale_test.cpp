@@ -40,6 +40,19 @@ TEST(Charset, EveryByteWithACharacterRoundTrips) {
     EXPECT_EQ(*back, byte);
   }
   EXPECT_EQ(mapped, 255);
+
+  // Every byte in one text, converted into a string that held other text, is every byte's
+  // conversion in turn.
+  std::string all, each;
+  for (int b = 255; b >= 0; --b) {
+    all += static_cast<char>(b);
+    each += toUtf8(std::string(1, static_cast<char>(b)));
+  }
+  std::string into = "прежний текст";
+  toUtf8(all, into);
+  EXPECT_EQ(into, each);
+  toUtf8("", into);
+  EXPECT_EQ(into, "");
 }
 
 TEST(Charset, RefusesWhatItCannotHold) {

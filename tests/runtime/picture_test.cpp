@@ -19,6 +19,7 @@ TEST(Picture, FormatsStoredValues) {
       {"P<#-##-##P", "23456 ", " 2-34-56"},  // five digits stored left-aligned
       {"P<#-##-##P", "012345", " 1-23-45"},
       {"P<#-##-##P", std::string("23456\0", 6), " 2-34-56"},
+      {"P<#-##-##P", "1234567", "23-45-67"},  // more digits than places: the last ones
       {"P##-##-##PB", "23456 ", "02-34-56"},
       {"P##-##-##PB", "      ", ""},
       {"P##-##-##PB", "", ""},
@@ -28,9 +29,13 @@ TEST(Picture, FormatsStoredValues) {
       {"T4", "4508300", "12:31:23"},
       {"T4", "0", "00:00:00"},
   };
+  // A list formats every cell into the string of the cell shown before it, whatever that held.
+  std::string cell = "a value longer than any of the cases";
   for (const auto& c : cases) {
     EXPECT_EQ(toUtf8(Picture(c.picture).format(cp(c.stored))), c.shown)
         << c.picture << " of '" << c.stored << "'";
+    Picture(c.picture).format(cp(c.stored), cell);
+    EXPECT_EQ(toUtf8(cell), c.shown) << c.picture << " of '" << c.stored << "' into a cell";
   }
 }
 

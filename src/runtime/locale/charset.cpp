@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace runtime {
 namespace {
@@ -86,10 +87,16 @@ int unicodeToCp1251(char32_t code) {
 }
 
 std::string toUtf8(std::string_view cp1251) {
+  std::string utf8;
+  toUtf8(cp1251, utf8);
+  return utf8;
+}
+
+void toUtf8(std::string_view cp1251, std::string& into) {
   // Every list row and entry shown passes through here: each byte's encoding is looked up
-  // once, and the text is written in place at its final length.
+  // once and written four bytes at a time, of which the next character's overwrite the rest.
   struct Encoded {
-    std::array<char, 3> bytes{};
+    std::array<char, 4> bytes{};
     size_t size = 0;
   };
   static const std::array<Encoded, 256> kEncoded = [] {
@@ -103,15 +110,14 @@ std::string toUtf8(std::string_view cp1251) {
     }
     return table;
   }();
-  size_t size = 0;
-  for (char ch : cp1251) size += kEncoded[static_cast<unsigned char>(ch)].size;
-  std::string out(size, '\0');
-  char* at = out.data();
+  into.resize(cp1251.size() * 3 + 1);  // three bytes at most a character
+  char* at = into.data();
   for (char ch : cp1251) {
     const Encoded& e = kEncoded[static_cast<unsigned char>(ch)];
-    for (size_t k = 0; k < e.size; ++k) *at++ = e.bytes[k];
+    std::memcpy(at, e.bytes.data(), e.bytes.size());
+    at += e.size;
   }
-  return out;
+  into.resize(static_cast<size_t>(at - into.data()));
 }
 
 std::optional<std::string> fromUtf8(std::string_view utf8) {

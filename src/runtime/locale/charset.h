@@ -15,8 +15,10 @@ char32_t cp1251ToUnicode(unsigned char byte);
 // The CP1251 byte of a code point, or -1 when CP1251 has no such character.
 int unicodeToCp1251(char32_t code);
 
-// CP1251 text as UTF-8. The unassigned byte 0x98 becomes U+FFFD.
+// CP1251 text as UTF-8. The unassigned byte 0x98 becomes U+FFFD. The second writes it into
+// `into`, reusing its storage, and must not be given a view of `into` itself.
 std::string toUtf8(std::string_view cp1251);
+void toUtf8(std::string_view cp1251, std::string& into);
 
 // UTF-8 text as CP1251; nullopt when the text is not valid UTF-8 or holds a character that
 // CP1251 cannot hold.
