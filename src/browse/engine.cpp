@@ -157,7 +157,7 @@ void Engine::FILLQUEUE() {
     const char* from = static_cast<const char*>(r.buffer) + r.field->offset;
     rowBuffer_.fields[i].assign(from, r.field->width);
   }
-  rowBuffer_.POSITION = view_.position();
+  view_.position(rowBuffer_.POSITION);
 }
 
 void Engine::FILLBUFFER() {

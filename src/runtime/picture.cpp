@@ -90,6 +90,12 @@ std::string Picture::format(std::string_view stored) const {
   return shown;
 }
 
+std::optional<std::string_view> Picture::asIs(std::string_view stored) const {
+  if (kind_ == Kind::Text) return trimRight(stored);
+  if (kind_ == Kind::Number) return trim(stored);
+  return std::nullopt;
+}
+
 void Picture::format(std::string_view stored, std::string& into) const {
   switch (kind_) {
     case Kind::Text:

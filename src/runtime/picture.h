@@ -23,6 +23,9 @@ class Picture {
   // The stored value as shown; the second writes it into `into`, reusing its storage.
   std::string format(std::string_view stored) const;
   void format(std::string_view stored, std::string& into) const;
+  // The stored value as shown, when the picture shows a part of it as it is (text); nullopt
+  // when the picture rewrites it.
+  std::optional<std::string_view> asIs(std::string_view stored) const;
 
   // The value to store for what the user typed, or nullopt when the input does not fit the
   // picture (too long, letters in a number, an impossible date).

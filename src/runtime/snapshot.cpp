@@ -49,7 +49,7 @@ using Rows = std::vector<std::vector<std::string>>;
 // place or one place off, as after a scroll by one row, is moved over as it was shown: a scroll
 // formats one row and copies none. A new row is formatted into the storage of a row no longer
 // shown, so that a page of new rows allocates little once pages have been shown.
-bool formatRows(const Control& c, const Rows* before, Rows& shown) {
+bool formatRows(const Control& c, const Rows* before, Rows& shown, std::vector<Picture>& pictures) {
   constexpr size_t kNone = static_cast<size_t>(-1);
   const size_t count = c.rows.size();
   std::vector<size_t> from(count, kNone);            // where a row was shown before
@@ -78,7 +78,6 @@ bool formatRows(const Control& c, const Rows* before, Rows& shown) {
     if (from[r] != kNone && from[r] != r) changed = shownBefore(r) != rows[r];
   }
 
-  std::vector<Picture> pictures;
   std::string text;
   // Writes the row's cells over `cells`; true when any of them differs from what it was (not
   // looked at once the list is known to have changed).
@@ -92,8 +91,13 @@ bool formatRows(const Control& c, const Rows* before, Rows& shown) {
     cells.resize(row.size());
     std::string utf8;
     for (size_t i = 0; i < row.size(); ++i) {
-      pictures[std::min(i, pictures.size() - 1)].format(row[i], text);
-      toUtf8(text, utf8);
+      const Picture& picture = pictures[std::min(i, pictures.size() - 1)];
+      if (const auto asIs = picture.asIs(row[i])) {
+        toUtf8(*asIs, utf8);
+      } else {
+        picture.format(row[i], text);
+        toUtf8(text, utf8);
+      }
       differs = differs || changed || utf8 != cells[i];
       cells[i].swap(utf8);
     }
@@ -178,7 +182,9 @@ bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& show
     source.valueTaken = true;
   }
   if (!source.rowsTaken || c.rows != source.rows) {
-    changed |= formatRows(c, source.rowsTaken ? &source.rows : nullptr, shown.rows);
+    if (!source.rowsTaken) source.pictures.clear();  // the columns may have changed
+    changed |=
+        formatRows(c, source.rowsTaken ? &source.rows : nullptr, shown.rows, source.pictures);
     source.rows = c.rows;
     source.rowsTaken = true;
   }

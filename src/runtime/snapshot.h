@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/list_format.h"
+#include "runtime/picture.h"
 #include "runtime/window.h"
 
 namespace runtime {
@@ -90,6 +91,7 @@ class ShownWindow {
     ControlProps props;
     bool rowsTaken = false;
     std::vector<std::vector<std::string>> rows;
+    std::vector<Picture> pictures;  // the columns' pictures, made when first needed
     bool valueTaken = false;
     bool bound = false;
     std::string stored;  // the bound value as read

@@ -360,25 +360,33 @@ int KeyedFile::getByNumber(int64_t number) {
 }
 
 std::string KeyedFile::position(int order) {
-  if (!ready()) return {};
+  std::string token;
+  position(order, token);
+  return token;
+}
+
+void KeyedFile::position(int order, std::string& token) {
+  token.clear();
+  if (!ready()) return;
   if (order < kFileOrder || order >= static_cast<int>(schema_.keyFields.size())) {
     finish(kDriverError, "no key " + std::to_string(order) + " in " + schema_.decl.name);
-    return {};
+    return;
   }
   // The current record's key as the file holds it, while the buffer still holds the record:
   // the sort keys need not be made again for every row a list shows.
   const bool asTaken = hasCurrent_ && order == currentKeyOrder_ && currentKey_.id == currentId_ &&
                        currentImage_.size() == schema_.decl.recordSize &&
                        std::memcmp(buffer_, currentImage_.data(), currentImage_.size()) == 0;
-  std::string token = detail::encodeToken(
+  detail::encodeToken(
       order,
-      asTaken ? currentKey_ : detail::keyOf(schema_, order, buffer_, hasCurrent_ ? currentId_ : 0));
+      asTaken ? currentKey_ : detail::keyOf(schema_, order, buffer_, hasCurrent_ ? currentId_ : 0),
+      token);
   if (token.size() > detail::kMaxTokenSize) {
+    token.clear();
     finish(kDriverError, "the key of " + schema_.decl.name + " is too long for a position");
-    return {};
+    return;
   }
   finish({});
-  return token;
 }
 
 int KeyedFile::reget(std::string_view token) {

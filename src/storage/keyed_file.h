@@ -197,6 +197,7 @@ class KeyedFile {
   // kFileOrder), made of the record number and the key fields now in the buffer. Equal tokens
   // name the same record. Empty on failure.
   std::string position(int order);
+  void position(int order, std::string& into);  // the same into `into`, reusing its storage
   // Reads the record of a token again (33 when it is gone) and goes on from it in the token's
   // order. Trailing blanks or NULs after a token are ignored.
   int reget(std::string_view token);

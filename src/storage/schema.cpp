@@ -74,10 +74,16 @@ KeyValue keyOf(const Schema& schema, int order, const void* image, int64_t id) {
 // Layout: "F.<id>" in file order, "K<key>.<id>" then ".n<number>" or ".t<hex sort key>" per
 // component.
 std::string encodeToken(int order, const KeyValue& value) {
+  std::string token;
+  encodeToken(order, value, token);
+  return token;
+}
+
+void encodeToken(int order, const KeyValue& value, std::string& t) {
   // Made for every record a list reads: sized once, written in place.
   size_t size = 24;
   for (const KeyPart& p : value.parts) size += p.text ? 2 + 2 * p.bytes.size() : 14;
-  std::string t;
+  t.clear();
   t.reserve(size);
   if (order == kFileOrder) {
     t += 'F';
@@ -102,7 +108,6 @@ std::string encodeToken(int order, const KeyValue& value) {
       t += std::to_string(p.number);
     }
   }
-  return t;
 }
 
 std::optional<Token> decodeToken(const Schema& schema, std::string_view token) {

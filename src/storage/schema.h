@@ -48,6 +48,7 @@ void keyInto(const Schema& schema, int order, const void* image, int64_t id, Key
 // keep tokens in blank-padded fixed-width fields.
 inline constexpr size_t kMaxTokenSize = 512;
 std::string encodeToken(int order, const KeyValue& value);
+void encodeToken(int order, const KeyValue& value, std::string& into);  // reusing its storage
 struct Token {
   int order = kFileOrder;
   KeyValue value;

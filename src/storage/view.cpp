@@ -187,10 +187,16 @@ int View::reset(std::string_view token) {
 }
 
 std::string View::position() {
-  if (!ready()) return {};
-  std::string token = primary_.position(primary_.order());
-  finish(primary_.error());
+  std::string token;
+  position(token);
   return token;
+}
+
+void View::position(std::string& token) {
+  token.clear();
+  if (!ready()) return;
+  primary_.position(primary_.order(), token);
+  finish(primary_.error());
 }
 
 int View::watch() {

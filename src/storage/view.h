@@ -39,6 +39,7 @@ class View {
   int reget(std::string_view token);
   int reset(std::string_view token);
   std::string position();  // in the primary's current order
+  void position(std::string& into);
   int watch();
 
   // A run of reads in one snapshot of the primary and of every lookup file, as
