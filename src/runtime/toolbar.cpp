@@ -39,16 +39,14 @@ void clearToolbar() {
   ++version;
 }
 
-void changeToolbar(const std::vector<int>& numbers, const std::function<void(Control&)>& change) {
+void changeToolbar(std::span<const int> numbers, const std::function<bool(Control&)>& change) {
   bool changed = false;
   {
     std::lock_guard lock(buttonsMutex);
     for (Control& c : buttons) {
-      if (std::find(numbers.begin(), numbers.end(), c.number) == numbers.end()) continue;
-      const Control before = c;
-      change(c);
       // A procedure sets its buttons on every event; only a real change goes to the backend.
-      changed |= !(static_cast<const ControlProps&>(c) == before) || c.rows != before.rows;
+      if (std::find(numbers.begin(), numbers.end(), c.number) != numbers.end())
+        changed |= change(c);
     }
     if (changed) ++version;
   }

@@ -5,6 +5,7 @@
 // one at a time, so the backend always ends with the toolbar as it was last changed.
 
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "runtime/snapshot.h"
@@ -15,8 +16,9 @@ namespace runtime::detail {
 // The frame's toolbar buttons, taken out of its window when it opens; sent at once.
 void setToolbar(std::vector<Control> buttons);
 void clearToolbar();
-// Changes the buttons of those numbers the toolbar has.
-void changeToolbar(const std::vector<int>& numbers, const std::function<void(Control&)>& change);
+// Changes the buttons of those numbers the toolbar has; `change` tells whether it changed
+// anything of a button.
+void changeToolbar(std::span<const int> numbers, const std::function<bool(Control&)>& change);
 // Sends the toolbar when the calling thread changed it since it last did.
 void flushToolbar();
 std::vector<ControlSnapshot> toolbarSnapshot();

@@ -2,9 +2,12 @@
 
 #include "runtime/window_stack.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <span>
+#include <utility>
 
 #include "runtime/close_down.h"
 #include "runtime/runtime.h"
@@ -33,17 +36,31 @@ bool isToolbarButton(const Control& c) {
   return c.inToolbar && c.kind == ControlKind::Button && c.number != 0;
 }
 
-void changeRange(int first, int last, void (*change)(Control&)) {
+// `change` tells whether it changed the control.
+void changeRange(int first, int last, bool (*change)(Control&)) {
   if (last == 0) last = first;
-  std::vector<int> onToolbar;
+  // Called for a few controls on every event: the toolbar's numbers are gathered on the stack
+  // unless there are many.
+  std::array<int, 32> few{};
+  std::vector<int> many;
+  size_t count = 0;
   for (int n = first; n <= last; ++n) {
     if (Control* c = find(n)) {
       change(*c);
-    } else {
-      onToolbar.push_back(n);
+      continue;
     }
+    if (count == few.size()) many.assign(few.begin(), few.end());
+    if (count < few.size()) {
+      few[count] = n;
+    } else {
+      many.push_back(n);
+    }
+    ++count;
   }
-  if (!onToolbar.empty()) changeToolbar(onToolbar, change);
+  if (count == 0) return;
+  changeToolbar(
+      count <= few.size() ? std::span<const int>(few.data(), count) : std::span<const int>(many),
+      change);
 }
 
 }  // namespace
@@ -219,23 +236,28 @@ void display(int /*control*/) {
 }
 
 void enable(int first, int last) {
-  changeRange(first, last, [](Control& c) { c.disabled = false; });
+  changeRange(first, last, [](Control& c) { return std::exchange(c.disabled, false); });
 }
 void disable(int first, int last) {
-  changeRange(first, last, [](Control& c) { c.disabled = true; });
+  changeRange(first, last, [](Control& c) { return !std::exchange(c.disabled, true); });
 }
 void hide(int first, int last) {
-  changeRange(first, last, [](Control& c) { c.hidden = true; });
+  changeRange(first, last, [](Control& c) { return !std::exchange(c.hidden, true); });
 }
 void unhide(int first, int last) {
-  changeRange(first, last, [](Control& c) { c.hidden = false; });
+  changeRange(first, last, [](Control& c) { return std::exchange(c.hidden, false); });
 }
 
 void setTip(int number, std::string_view tip) {
   if (Control* c = find(number)) {
     c->tip = std::string(tip);
   } else {
-    changeToolbar({number}, [&tip](Control& b) { b.tip = std::string(tip); });
+    const int numbers[] = {number};
+    changeToolbar(numbers, [&tip](Control& b) {
+      if (b.tip == tip) return false;
+      b.tip = std::string(tip);
+      return true;
+    });
   }
 }
 

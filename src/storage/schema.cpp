@@ -112,38 +112,50 @@ void encodeToken(int order, const KeyValue& value, std::string& t) {
 
 std::optional<Token> decodeToken(const Schema& schema, std::string_view token) {
   while (!token.empty() && (token.back() == ' ' || token.back() == '\0')) token.remove_suffix(1);
-  std::vector<std::string_view> pieces;
-  size_t start = 0;
-  for (size_t i = 0; i <= token.size(); ++i) {
-    if (i == token.size() || token[i] == '.') {
-      pieces.push_back(token.substr(start, i - start));
-      start = i + 1;
+  // Read back for every record a list goes on from: the pieces between the dots are taken one
+  // at a time, without a list of them.
+  size_t at = 0;
+  bool last = false;
+  auto next = [&]() -> std::optional<std::string_view> {
+    if (last) return std::nullopt;
+    const size_t dot = token.find('.', at);
+    const std::string_view piece =
+        token.substr(at, dot == std::string_view::npos ? std::string_view::npos : dot - at);
+    if (dot == std::string_view::npos) {
+      last = true;
+    } else {
+      at = dot + 1;
     }
-  }
-  if (pieces.size() < 2 || pieces[0].empty()) return std::nullopt;
+    return piece;
+  };
+  const auto head = next();
+  const auto number = next();
+  if (!head || !number || head->empty()) return std::nullopt;
   Token t;
-  if (pieces[0] == "F") {
+  if (*head == "F") {
     t.order = kFileOrder;
   } else {
     int64_t k = 0;
-    if (pieces[0][0] != 'K' || !parseInt(pieces[0].substr(1), k) || k < 0 ||
+    if ((*head)[0] != 'K' || !parseInt(head->substr(1), k) || k < 0 ||
         k >= static_cast<int64_t>(schema.keyFields.size())) {
       return std::nullopt;
     }
     t.order = static_cast<int>(k);
   }
-  if (!parseInt(pieces[1], t.value.id)) return std::nullopt;
+  if (!parseInt(*number, t.value.id)) return std::nullopt;
   const size_t parts = t.order == kFileOrder ? 0 : schema.keyFields[t.order].size();
-  if (pieces.size() != 2 + parts) return std::nullopt;
+  t.value.parts.reserve(parts);
   for (size_t i = 0; i < parts; ++i) {
-    const std::string_view piece = pieces[2 + i];
+    const auto piece = next();
+    if (!piece) return std::nullopt;
     const Field& field = schema.decl.fields[schema.keyFields[t.order][i]];
     KeyPart part;
     part.text = field.type != FieldType::kLong;
-    if (piece.empty() || piece[0] != (part.text ? 't' : 'n')) return std::nullopt;
-    const std::string_view body = piece.substr(1);
+    if (piece->empty() || (*piece)[0] != (part.text ? 't' : 'n')) return std::nullopt;
+    const std::string_view body = piece->substr(1);
     if (part.text) {
       if (body.size() % 2 != 0) return std::nullopt;
+      part.bytes.reserve(body.size() / 2);
       for (size_t j = 0; j < body.size(); j += 2) {
         const int hi = hexDigit(body[j]);
         const int lo = hexDigit(body[j + 1]);
@@ -155,6 +167,7 @@ std::optional<Token> decodeToken(const Schema& schema, std::string_view token) {
     }
     t.value.parts.push_back(std::move(part));
   }
+  if (next()) return std::nullopt;  // more components than the key has
   return t;
 }
 
