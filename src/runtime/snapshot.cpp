@@ -49,7 +49,7 @@ using Rows = std::vector<std::vector<std::string>>;
 // place or one place off, as after a scroll by one row, is moved over as it was shown: a scroll
 // formats one row and copies none. A new row is formatted into the storage of a row no longer
 // shown, so that a page of new rows allocates little once pages have been shown.
-bool formatRows(const Control& c, Rows* before, Rows& shown, std::vector<Picture>& pictures) {
+bool formatRows(const Control& c, const Rows* before, Rows& shown, std::vector<Picture>& pictures) {
   constexpr size_t kNone = static_cast<size_t>(-1);
   const size_t count = c.rows.size();
   std::vector<size_t> from(count, kNone);            // where a row was shown before
@@ -124,25 +124,6 @@ bool formatRows(const Control& c, Rows* before, Rows& shown, std::vector<Picture
     changed = changed || r >= shown.size() || shownBefore(r) != rows[r];
   }
   shown = std::move(rows);
-  // `before` becomes the list's rows as they are now, by the same moves: only new rows are
-  // copied.
-  if (before != nullptr) {
-    Rows now(count);
-    std::vector<bool> taken(before->size(), false);
-    for (size_t r = 0; r < count; ++r) {
-      if (from[r] == kNone) continue;
-      now[r] = std::move((*before)[from[r]]);
-      taken[from[r]] = true;
-    }
-    size_t next = 0;
-    for (size_t r = 0; r < count; ++r) {
-      if (from[r] != kNone) continue;
-      while (next < before->size() && taken[next]) ++next;
-      if (next < before->size()) now[r] = std::move((*before)[next++]);
-      now[r] = c.rows[r];
-    }
-    *before = std::move(now);
-  }
   return changed;
 }
 
@@ -204,7 +185,7 @@ bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& show
     if (!source.rowsTaken) source.pictures.clear();  // the columns may have changed
     changed |=
         formatRows(c, source.rowsTaken ? &source.rows : nullptr, shown.rows, source.pictures);
-    if (!source.rowsTaken) source.rows = c.rows;
+    source.rows = c.rows;
     source.rowsTaken = true;
   }
   if (changed || shown.revision.number == 0) shown.revision.number = nextRevision();

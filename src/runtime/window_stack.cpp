@@ -2,7 +2,6 @@
 
 #include "runtime/window_stack.h"
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -36,31 +35,27 @@ bool isToolbarButton(const Control& c) {
   return c.inToolbar && c.kind == ControlKind::Button && c.number != 0;
 }
 
-// `change` tells whether it changed the control.
+// `change` tells whether it changed the control. A number the window has no control of is a
+// toolbar button's.
 void changeRange(int first, int last, bool (*change)(Control&)) {
   if (last == 0) last = first;
-  // Called for a few controls on every event: the toolbar's numbers are gathered on the stack
-  // unless there are many.
-  std::array<int, 32> few{};
-  std::vector<int> many;
-  size_t count = 0;
+  if (first == last) {  // the usual call, on every event: no list of numbers
+    if (Control* c = find(first)) {
+      change(*c);
+    } else {
+      changeToolbar(std::span<const int>(&first, 1), change);
+    }
+    return;
+  }
+  std::vector<int> onToolbar;
   for (int n = first; n <= last; ++n) {
     if (Control* c = find(n)) {
       change(*c);
-      continue;
-    }
-    if (count == few.size()) many.assign(few.begin(), few.end());
-    if (count < few.size()) {
-      few[count] = n;
     } else {
-      many.push_back(n);
+      onToolbar.push_back(n);
     }
-    ++count;
   }
-  if (count == 0) return;
-  changeToolbar(
-      count <= few.size() ? std::span<const int>(few.data(), count) : std::span<const int>(many),
-      change);
+  if (!onToolbar.empty()) changeToolbar(onToolbar, change);
 }
 
 }  // namespace
