@@ -78,7 +78,7 @@ bool Engine::selectMode() const {
 }
 
 int Engine::rowsShown() const {
-  const runtime::Control& list = runtime::control(def_.buttons.list);
+  const runtime::Control& list = runtime::readControl(def_.buttons.list);
   const int rows = list.rowsShown > 0 ? list.rowsShown : runtime::defaultRowsShown(list.rect.h);
   return std::max(1, rows);
 }
@@ -414,7 +414,7 @@ void Engine::keyFieldFromStop(int p) {
 }
 
 void Engine::SCROLLDRAG() {
-  const int p = runtime::control(def_.buttons.list).thumb;
+  const int p = runtime::readControl(def_.buttons.list).thumb;
   if (p <= 1) {
     runtime::post(runtime::ev::ScrollTop, def_.buttons.list);
   } else if (p >= kStops) {
@@ -531,7 +531,7 @@ void Engine::POSTNEWSELECTION() {
 }
 
 bool Engine::buttonEnabled(int control) const {
-  return control != 0 && !runtime::control(control).disabled;
+  return control != 0 && !runtime::readControl(control).disabled;
 }
 
 void Engine::press(int control) {
@@ -541,7 +541,7 @@ void Engine::press(int control) {
 void Engine::NEWSELECTION() {
   NEWSELECTPOSTED = false;
   const Buttons& b = def_.buttons;
-  runtime::Control& list = runtime::control(b.list);
+  const runtime::Control& list = runtime::readControl(b.list);
   if (runtime::keyCode() == runtime::key::MouseRight) {
     if (!def_.popup) return;
     const bool rows = RECORDCOUNT > 0;
@@ -566,10 +566,13 @@ void Engine::NEWSELECTION() {
   CURRENTCHOICE = std::clamp<int32_t>(list.selected, 1, RECORDCOUNT);
   readRow(CURRENTCHOICE);
   FILLBUFFER();
+  // Taken for change only after the reads: a message a read showed has brought the window's
+  // snapshot up to date, and would hide a change made through a control taken before it.
+  runtime::Control& shown = runtime::control(b.list);
   if (RECORDCOUNT < rowsShown()) {
-    list.scrollbar = false;
+    shown.scrollbar = false;
   } else {
-    list.scrollbar = true;
+    shown.scrollbar = true;
     CURRENTSCROLL = thumbFor();
   }
   REFRESHWINDOW();
@@ -726,7 +729,8 @@ void Engine::SELECTSORT() {
 
 void Engine::GETRECORD() {
   if (RECORDCOUNT == 0) return;
-  CURRENTCHOICE = std::clamp<int32_t>(runtime::control(def_.buttons.list).selected, 1, RECORDCOUNT);
+  CURRENTCHOICE =
+      std::clamp<int32_t>(runtime::readControl(def_.buttons.list).selected, 1, RECORDCOUNT);
   readRow(CURRENTCHOICE);
   view_.watch();
   // A record another station deleted keeps the row's values in the buffer, so that the next

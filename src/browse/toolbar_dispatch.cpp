@@ -42,7 +42,7 @@ int listEventFor(int number) {
 }
 
 void followButton(int control, int number) {
-  if (control != 0 && !runtime::control(control).disabled) {
+  if (control != 0 && !runtime::readControl(control).disabled) {
     runtime::enable(number);
   } else {
     runtime::disable(number);

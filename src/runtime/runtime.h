@@ -61,6 +61,9 @@ Window& window();
 // the program, naming the number and the window; release builds give an inert stand-in that
 // corrupts nothing. 0 (field() of a window event) always gives the stand-in.
 Control& control(int number);
+// The same control to look at: unlike control(), it does not mark the control as changed,
+// so the window's next snapshot need not compare it.
+const Control& readControl(int number);
 int controlNumber(std::string_view label);  // 0 when none
 void bind(int control, const Binding& binding);
 // Makes a key reach the procedure as AlertKey when pressed on the control.

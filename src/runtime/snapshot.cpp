@@ -148,8 +148,15 @@ void copyChanges(const WindowSnapshot& latest, WindowSnapshot& kept) {
 }
 
 bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& shown) {
+  // A control not handed out for change since it was taken shows what it showed, but for its
+  // bound value, which follows a variable.
+  const bool untouched = source.taken && c.stamp == source.stamp;
+  const bool bound = c.binding.data != nullptr;
+  if (untouched && !bound) return false;
+  source.stamp = c.stamp;
   bool changed = false;
-  const bool propsChanged = !source.taken || !(static_cast<const ControlProps&>(c) == source.props);
+  const bool propsChanged =
+      !source.taken || (!untouched && !(static_cast<const ControlProps&>(c) == source.props));
   if (propsChanged) {
     ControlSnapshot props = source.taken ? convertProps(c, &source.props, &shown) : convertProps(c);
     // The rows are formatted by the columns' pictures, the value by the control's.
@@ -166,7 +173,6 @@ bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& show
     props.revision = shown.revision;
     shown = std::move(props);
   }
-  const bool bound = c.binding.data != nullptr;
   std::string stored = bound ? readBinding(c.binding) : std::string();
   if (!source.valueTaken || bound != source.bound || stored != source.stored) {
     std::string value;
@@ -181,7 +187,7 @@ bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& show
     source.bound = bound;
     source.valueTaken = true;
   }
-  if (!source.rowsTaken || c.rows != source.rows) {
+  if (!source.rowsTaken || (!untouched && c.rows != source.rows)) {
     if (!source.rowsTaken) source.pictures.clear();  // the columns may have changed
     changed |=
         formatRows(c, source.rowsTaken ? &source.rows : nullptr, shown.rows, source.pictures);

@@ -88,6 +88,7 @@ class ShownWindow {
   // What one control's snapshot was taken from.
   struct Source {
     bool taken = false;
+    uint64_t stamp = 0;  // the control's stamp when taken
     ControlProps props;
     bool rowsTaken = false;
     std::vector<std::vector<std::string>> rows;

@@ -51,18 +51,37 @@ Window::Window(const WindowDef& d, WindowId windowId, ThreadId owner)
 
 Control* Window::find(int number) {
   for (Control& c : controls) {
-    if (c.number == number && number != 0) return &c;
+    if (c.number == number && number != 0) {
+      c.stamp = ++stamps_;
+      return &c;
+    }
   }
   return nullptr;
 }
 
 const Control* Window::find(int number) const {
-  return const_cast<Window*>(this)->find(number);
+  for (const Control& c : controls) {
+    if (c.number == number && number != 0) return &c;
+  }
+  return nullptr;
+}
+
+bool Window::change(int number, bool (*change)(Control&)) {
+  for (Control& c : controls) {
+    if (c.number == number && number != 0) {
+      if (change(c)) c.stamp = ++stamps_;
+      return true;
+    }
+  }
+  return false;
 }
 
 Control* Window::find(std::string_view label) {
   for (Control& c : controls) {
-    if (c.label == label) return &c;
+    if (c.label == label) {
+      c.stamp = ++stamps_;
+      return &c;
+    }
   }
   return nullptr;
 }

@@ -3,6 +3,7 @@
 // properties and bound variables. A model belongs to the thread that opened it and is read
 // and changed only there; the backend sees snapshots of it (snapshot.h). Texts are CP1251.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,9 @@ struct ControlProps {
 
 struct Control : ControlProps {
   Binding binding;
+  // When the control was last handed out for change (Window::find): a snapshot need look
+  // again only at controls handed out since it was taken, and at bound values.
+  uint64_t stamp = 0;
   // Lists: the page of rows shown, one text per column as stored (formatted by the column's
   // picture when shown).
   std::vector<std::vector<std::string>> rows;
@@ -61,9 +65,13 @@ class Window {
  public:
   Window(const WindowDef& def, WindowId id, ThreadId thread);
 
+  // A control to change: stamped as possibly changed from now on.
   Control* find(int number);
   Control* find(std::string_view label);
   const Control* find(int number) const;
+  // Applies `change`, which tells whether it changed anything, to a control; only a change
+  // stamps it. False when the window has no such control.
+  bool change(int number, bool (*change)(Control&));
 
   WindowId id = 0;
   ThreadId thread = 0;
@@ -76,12 +84,15 @@ class Window {
   int timer = 0;
   int focus = 0;
   std::vector<std::string> statusTexts;
-  std::vector<Control> controls;  // definition order
+  std::vector<Control> controls;  // definition order; changed only through find()
   WindowDef def;                  // a copy: the window never depends on where its definition lives
 
   // Set when the procedure was handed a close request; the next event() ends its loop unless
   // the procedure refused the close meanwhile.
   bool closePending = false;
+
+ private:
+  uint64_t stamps_ = 0;
 };
 
 // Rows a list of the given height shows when the backend has not measured it: one row per

@@ -39,21 +39,15 @@ bool isToolbarButton(const Control& c) {
 // toolbar button's.
 void changeRange(int first, int last, bool (*change)(Control&)) {
   if (last == 0) last = first;
+  Window* w = topWindow();
+  auto inWindow = [w, change](int n) { return w != nullptr && w->change(n, change); };
   if (first == last) {  // the usual call, on every event: no list of numbers
-    if (Control* c = find(first)) {
-      change(*c);
-    } else {
-      changeToolbar(std::span<const int>(&first, 1), change);
-    }
+    if (!inWindow(first)) changeToolbar(std::span<const int>(&first, 1), change);
     return;
   }
   std::vector<int> onToolbar;
   for (int n = first; n <= last; ++n) {
-    if (Control* c = find(n)) {
-      change(*c);
-    } else {
-      onToolbar.push_back(n);
-    }
+    if (!inWindow(n)) onToolbar.push_back(n);
   }
   if (!onToolbar.empty()) changeToolbar(onToolbar, change);
 }
@@ -166,10 +160,11 @@ Window& window() {
   return *w;
 }
 
-Control& control(int number) {
-  if (Control* c = find(number)) return *c;
+namespace {
+
+// A number the window lacks is a fault in the procedure; Debug builds stop where it happened.
+Control& missing([[maybe_unused]] int number) {
 #ifndef NDEBUG
-  // A number the window lacks is a fault in the procedure; stop where it happened.
   if (number != 0) {
     const Window* w = topWindow();
     std::fprintf(stderr, "control %d is not in window %s\n", number,
@@ -178,6 +173,19 @@ Control& control(int number) {
   }
 #endif
   return inert();
+}
+
+}  // namespace
+
+Control& control(int number) {
+  if (Control* c = find(number)) return *c;
+  return missing(number);
+}
+
+const Control& readControl(int number) {
+  const Window* w = topWindow();
+  if (const Control* c = w != nullptr ? w->find(number) : nullptr) return *c;
+  return missing(number);
 }
 
 int controlNumber(std::string_view label) {

@@ -56,7 +56,7 @@ void STREET() {
   def.fileLabel = "Street";
   def.callForm = STREET_UPD;
   browse::Engine* engine = nullptr;
-  auto selectEnabled = [&] { return selecting && !runtime::control(ctl::SELECT_2).disabled; };
+  auto selectEnabled = [&] { return selecting && !runtime::readControl(ctl::SELECT_2).disabled; };
   def.popupTail = [&] { return runtime::cp(selectEnabled() ? "|-||&Выбрать" : "|-||~&Выбрать"); };
   def.popupChoice = [&](int item) {
     if (item == 4 && selectEnabled()) runtime::post(runtime::ev::Accepted, ctl::SELECT_2);

@@ -54,7 +54,9 @@ TEST(ShownWindowTest, KeptSnapshotAlwaysEqualsAFreshOne) {
   const std::string texts[] = {"", cp("Справочник"), cp("Справочник города"), "OK"};
   auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
   for (int step = 0; step < 2000; ++step) {
-    Control& c = w.controls[static_cast<size_t>(pick(static_cast<int>(w.controls.size())))];
+    // Changed as the runtime changes a control: taken by its number first.
+    Control& c =
+        *w.find(w.controls[static_cast<size_t>(pick(static_cast<int>(w.controls.size())))].number);
     bool blocked = false;
     switch (pick(15)) {
       case 0:
