@@ -94,9 +94,10 @@ void Engine::clearQueue() {
   queue_.clear();
 }
 
-void Engine::copyRowBuffer(Row& into) const {
+void Engine::copyRowBuffer(Row& into) {
   into.fields = rowBuffer_.fields;
   into.POSITION = rowBuffer_.POSITION;
+  into.id = ++lastRowId_;
 }
 
 Row Engine::queuedCopy() {
@@ -115,14 +116,35 @@ void Engine::emptyQueue() {
   showPage();
 }
 
-// The list's rows are written over in place: a page shown after every operation reuses the
-// storage of the page before.
+// The list's rows follow the queue by the rows' identities: a row the list already shows
+// keeps its cells, moved to its new place, and only rows new to the list are converted, into
+// the storage of rows it no longer shows. A scroll by one row converts one row.
 void Engine::showPage() {
-  auto& rows = runtime::control(def_.buttons.list).rows;
-  rows.resize(queue_.size());
+  runtime::Control& list = runtime::control(def_.buttons.list);
+  auto& rows = list.rows;
+  auto& ids = list.rowIds;
+  if (ids.size() != rows.size()) ids.assign(rows.size(), 0);  // rows set by someone else
+  // The rows shown go aside; the list takes the storage of the rows set aside last time.
+  shownCells_.swap(rows);
+  shownIds_.swap(ids);
+  const size_t count = queue_.size();
+  rows.resize(count);
+  ids.assign(count, 0);
+  for (size_t r = 0; r < count; ++r) {
+    for (size_t at : {r, r + 1, r - 1}) {
+      if (at < shownIds_.size() && shownIds_[at] == queue_[r].id) {
+        rows[r].swap(shownCells_[at]);
+        shownIds_[at] = 0;
+        ids[r] = queue_[r].id;
+        break;
+      }
+    }
+  }
   const int columns = std::min(def_.columns, static_cast<int>(rowFields_.size()));
-  for (size_t r = 0; r < queue_.size(); ++r) {
+  for (size_t r = 0; r < count; ++r) {
+    if (ids[r] != 0) continue;
     const Row& row = queue_[r];
+    ids[r] = row.id;
     std::vector<std::string>& cells = rows[r];
     cells.resize(static_cast<size_t>(columns));
     for (int i = 0; i < columns; ++i) {

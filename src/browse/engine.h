@@ -23,6 +23,7 @@ namespace browse {
 struct Row {
   std::vector<std::string> fields;
   std::string POSITION;
+  uint64_t id = 0;  // new with every copy into the row: the list knows the row's cells by it
 };
 
 // The state of one sort order.
@@ -140,7 +141,7 @@ class Engine {
   // back from there; the row buffer is copied into a row's storage as it stands.
   void clearQueue();
   Row queuedCopy();
-  void copyRowBuffer(Row& into) const;
+  void copyRowBuffer(Row& into);
   // The next fill reads a page's worth: the page that follows starts at the record it reads
   // (a locate), or the next scrolls by one row take the records after it (the file keeps
   // them while nothing is written to it).
@@ -178,6 +179,10 @@ class Engine {
   // into them rather than into storage allocated anew for every row of every page. (A row
   // pushed off a full page is written over in place.)
   std::vector<Row> spare_;
+  uint64_t lastRowId_ = 0;
+  // The list's rows as showPage() last left them, by row identity, while it rearranges them.
+  std::vector<std::vector<std::string>> shownCells_;
+  std::vector<uint64_t> shownIds_;
   // Per order, what INITIALIZEBROWSE last read from the ends of the key: the files' content
   // stamps when it read them, and the record buffers it left. While no file changes, the same
   // reads would give the same values and stops, so they are taken from here.

@@ -45,20 +45,22 @@ ControlSnapshot convertProps(const Control& c, const ControlProps* before = null
 using Rows = std::vector<std::vector<std::string>>;
 
 // Brings `shown` to the list's rows as shown and reports whether anything in it changed. A row
-// that was in the list before (`before`, formatted as `shown` by the same columns) at the same
-// place or one place off, as after a scroll by one row, is moved over as it was shown: a scroll
+// that was in the list before (`before`, `shown` as formatted by the same columns, of which
+// `wasShown(r, at)` tells whether row r of the list is the row shown at `at`) at the same place
+// or one place off, as after a scroll by one row, is moved over as it was shown: a scroll
 // formats one row and copies none. A new row is formatted into the storage of a row no longer
 // shown, so that a page of new rows allocates little once pages have been shown.
-bool formatRows(const Control& c, const Rows* before, Rows& shown, std::vector<Picture>& pictures) {
+template <class WasShown>
+bool formatRows(const Control& c, size_t before, const WasShown& wasShown, Rows& shown,
+                std::vector<Picture>& pictures) {
   constexpr size_t kNone = static_cast<size_t>(-1);
   const size_t count = c.rows.size();
   std::vector<size_t> from(count, kNone);            // where a row was shown before
   std::vector<size_t> movedTo(shown.size(), kNone);  // where a shown row went
-  if (before != nullptr) {
+  if (before > 0) {
     for (size_t r = 0; r < count; ++r) {
       for (size_t at : {r, r + 1, r - 1}) {
-        if (at < before->size() && at < shown.size() && movedTo[at] == kNone &&
-            (*before)[at] == c.rows[r]) {
+        if (at < before && at < shown.size() && movedTo[at] == kNone && wasShown(r, at)) {
           from[r] = at;
           movedTo[at] = r;
           break;
@@ -187,11 +189,28 @@ bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& show
     source.bound = bound;
     source.valueTaken = true;
   }
-  if (!source.rowsTaken || (!untouched && c.rows != source.rows)) {
-    if (!source.rowsTaken) source.pictures.clear();  // the columns may have changed
-    changed |=
-        formatRows(c, source.rowsTaken ? &source.rows : nullptr, shown.rows, source.pictures);
+  if (!source.rowsTaken) source.pictures.clear();  // the columns may have changed
+  if (!c.rowIds.empty() && c.rowIds.size() == c.rows.size()) {
+    if (!source.rowsTaken || !source.rowsById || (!untouched && c.rowIds != source.rowIds)) {
+      const std::vector<uint64_t>& ids = source.rowIds;
+      const size_t before = source.rowsTaken && source.rowsById ? ids.size() : 0;
+      changed |= formatRows(
+          c, before, [&](size_t r, size_t at) { return ids[at] == c.rowIds[r]; }, shown.rows,
+          source.pictures);
+      source.rowIds = c.rowIds;
+      source.rows.clear();
+      source.rowsById = true;
+      source.rowsTaken = true;
+    }
+  } else if (!source.rowsTaken || source.rowsById || (!untouched && c.rows != source.rows)) {
+    const Rows& rows = source.rows;
+    const size_t before = source.rowsTaken && !source.rowsById ? rows.size() : 0;
+    changed |= formatRows(
+        c, before, [&](size_t r, size_t at) { return rows[at] == c.rows[r]; }, shown.rows,
+        source.pictures);
     source.rows = c.rows;
+    source.rowIds.clear();
+    source.rowsById = false;
     source.rowsTaken = true;
   }
   if (changed || shown.revision.number == 0) shown.revision.number = nextRevision();

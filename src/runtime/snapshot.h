@@ -91,7 +91,9 @@ class ShownWindow {
     uint64_t stamp = 0;  // the control's stamp when taken
     ControlProps props;
     bool rowsTaken = false;
-    std::vector<std::vector<std::string>> rows;
+    bool rowsById = false;                       // taken by their identities
+    std::vector<std::vector<std::string>> rows;  // taken by their texts
+    std::vector<uint64_t> rowIds;
     std::vector<Picture> pictures;  // the columns' pictures, made when first needed
     bool valueTaken = false;
     bool bound = false;

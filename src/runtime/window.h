@@ -59,6 +59,10 @@ struct Control : ControlProps {
   // Lists: the page of rows shown, one text per column as stored (formatted by the column's
   // picture when shown).
   std::vector<std::vector<std::string>> rows;
+  // Lists, when the procedure keeps them: one identity per row, a new one whenever the row's
+  // texts change. A snapshot then knows a row it has shown by its identity alone, and formats
+  // only the rows new to it; without them it compares the rows' texts.
+  std::vector<uint64_t> rowIds;
 };
 
 class Window {

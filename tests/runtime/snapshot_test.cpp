@@ -50,6 +50,7 @@ TEST(ShownWindowTest, KeptSnapshotAlwaysEqualsAFreshOne) {
   EXPECT_FALSE(shown.update(w, false)) << "nothing changed";
   WindowSnapshot backendCopy = shown.snapshot();
 
+  uint64_t lastId = 0;  // row identities, kept as the browse engine keeps them
   std::mt19937 random(20261208);
   const std::string texts[] = {"", cp("Справочник"), cp("Справочник города"), "OK"};
   auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -58,7 +59,7 @@ TEST(ShownWindowTest, KeptSnapshotAlwaysEqualsAFreshOne) {
     Control& c =
         *w.find(w.controls[static_cast<size_t>(pick(static_cast<int>(w.controls.size())))].number);
     bool blocked = false;
-    switch (pick(15)) {
+    switch (pick(16)) {
       case 0:
         c.text = texts[pick(4)];
         break;
@@ -79,9 +80,13 @@ TEST(ShownWindowTest, KeptSnapshotAlwaysEqualsAFreshOne) {
         break;
       case 6: {
         Control& list = *w.find(5);
+        const bool ids = !list.rowIds.empty() || pick(2) == 0;
         list.rows.clear();
-        for (int r = pick(4); r > 0; --r)
+        list.rowIds.clear();
+        for (int r = pick(4); r > 0; --r) {
           list.rows.push_back({std::to_string(10000 + pick(90000)), texts[pick(4)]});
+          if (ids) list.rowIds.push_back(++lastId);
+        }
         break;
       }
       case 7:
@@ -102,15 +107,37 @@ TEST(ShownWindowTest, KeptSnapshotAlwaysEqualsAFreshOne) {
       case 12: {
         // A scroll by one row: the rows move up or down by one place. The row scrolled in
         // may show the same as its neighbour.
-        auto& rows = w.find(5)->rows;
+        // Identities, when the list has them, move with their rows; the new row has its own.
+        Control& list = *w.find(5);
+        auto& rows = list.rows;
+        auto& ids = list.rowIds;
+        const bool byId = !ids.empty();
         std::vector<std::string> row{std::to_string(10000 + pick(90000)), texts[pick(4)]};
         if (!rows.empty() && pick(3) == 0) row = pick(2) ? rows.front() : rows.back();
         if (pick(2) && !rows.empty()) {
           rows.erase(rows.begin());
           rows.push_back(row);
+          if (byId) {
+            ids.erase(ids.begin());
+            ids.push_back(++lastId);
+          }
         } else {
           rows.insert(rows.begin(), row);
-          if (rows.size() > 3) rows.pop_back();
+          if (byId) ids.insert(ids.begin(), ++lastId);
+          if (rows.size() > 3) {
+            rows.pop_back();
+            if (byId) ids.pop_back();
+          }
+        }
+        break;
+      }
+      case 13: {
+        // The list's rows taken by their texts again, or given identities.
+        Control& list = *w.find(5);
+        if (!list.rowIds.empty()) {
+          list.rowIds.clear();
+        } else {
+          for (size_t r = 0; r < list.rows.size(); ++r) list.rowIds.push_back(++lastId);
         }
         break;
       }
