@@ -203,11 +203,10 @@ void Engine::RESET() {
 
 void Engine::FILLRECORD() {
   HeldReads held(view_);
-  std::string anchor;
   if (RECORDCOUNT > 0) {
     readRow(FILLDIRECTION == kForward ? RECORDCOUNT : 1);
-    anchor = rowBuffer_.POSITION;
-    view_.reset(anchor);
+    anchor_ = rowBuffer_.POSITION;
+    view_.reset(anchor_);
     SKIPFIRST = true;
   } else {
     SKIPFIRST = false;
@@ -240,7 +239,8 @@ void Engine::FILLRECORD() {
     }
     if (SKIPFIRST) {
       SKIPFIRST = false;
-      if (view_.position() == anchor) continue;
+      view_.position(probe_);
+      if (probe_ == anchor_) continue;
     }
     if (ADDQUEUE != 0) {
       FILLQUEUE();

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "browse/browse_def.h"
@@ -24,6 +25,13 @@ struct Row {
   std::vector<std::string> fields;
   std::string POSITION;
   uint64_t id = 0;  // new with every copy into the row: the list knows the row's cells by it
+
+  // Turning the page round swaps rows; their storage changes hands, nothing is copied.
+  friend void swap(Row& a, Row& b) noexcept {
+    a.fields.swap(b.fields);
+    a.POSITION.swap(b.POSITION);
+    std::swap(a.id, b.id);
+  }
 };
 
 // The state of one sort order.
@@ -180,6 +188,7 @@ class Engine {
   // pushed off a full page is written over in place.)
   std::vector<Row> spare_;
   uint64_t lastRowId_ = 0;
+  std::string anchor_, probe_;  // FILLRECORD's, kept for their storage
   // The list's rows as showPage() last left them, by row identity, while it rearranges them.
   std::vector<std::vector<std::string>> shownCells_;
   std::vector<uint64_t> shownIds_;
