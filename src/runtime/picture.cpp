@@ -114,14 +114,16 @@ void Picture::format(std::string_view stored, std::string& into) const {
       const auto digits = static_cast<int>(end - number);
       size_t d = 0;
       bool leading = true;
+      into.resize(pattern_.size());  // a character of the pattern shows one of the value
+      char* out = into.data();
       for (char c : pattern_) {
         if (c == '#' || c == '<') {
           const int at = digits - length_ + static_cast<int>(d++);
           const char digit = at < 0 ? '0' : number[at];
           leading = leading && digit == '0';
-          into += (c == '<' && leading) ? ' ' : digit;
+          *out++ = (c == '<' && leading) ? ' ' : digit;
         } else {
-          into += c;
+          *out++ = c;
         }
       }
       return;

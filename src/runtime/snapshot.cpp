@@ -89,19 +89,24 @@ bool formatRows(const Control& c, size_t before, const WasShown& wasShown, Rows&
       for (const auto& col : c.columns) pictures.emplace_back(col.picture);
       pictures.emplace_back();  // for cells beyond the columns
     }
-    bool differs = cells.size() != row.size();
+    bool differs = changed || cells.size() != row.size();
     cells.resize(row.size());
     std::string utf8;
     for (size_t i = 0; i < row.size(); ++i) {
       const Picture& picture = pictures[std::min(i, pictures.size() - 1)];
+      // Once the list is known to differ, a cell is written over in its own storage; until
+      // then it is made aside and compared.
+      std::string& into = differs ? cells[i] : utf8;
       if (const auto asIs = picture.asIs(row[i])) {
-        toUtf8(*asIs, utf8);
+        toUtf8(*asIs, into);
       } else {
         picture.format(row[i], text);
-        toUtf8(text, utf8);
+        toUtf8(text, into);
       }
-      differs = differs || changed || utf8 != cells[i];
-      cells[i].swap(utf8);
+      if (!differs) {
+        differs = utf8 != cells[i];
+        cells[i].swap(utf8);
+      }
     }
     return differs;
   };

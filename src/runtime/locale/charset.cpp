@@ -95,27 +95,25 @@ std::string toUtf8(std::string_view cp1251) {
 void toUtf8(std::string_view cp1251, std::string& into) {
   // Every list row and entry shown passes through here: each byte's encoding is looked up
   // once and written four bytes at a time, of which the next character's overwrite the rest.
-  struct Encoded {
-    std::array<char, 4> bytes{};
-    size_t size = 0;
-  };
-  static const std::array<Encoded, 256> kEncoded = [] {
-    std::array<Encoded, 256> table{};
+  // An encoding takes three bytes at most; the fourth holds its length.
+  static const std::array<std::array<char, 4>, 256> kEncoded = [] {
+    std::array<std::array<char, 4>, 256> table{};
     for (int b = 0; b < 256; ++b) {
       const char32_t c = cp1251ToUnicode(static_cast<unsigned char>(b));
       std::string one;
       appendUtf8(one, c == 0 && b != 0 ? char32_t{0xFFFD} : c);
-      std::copy(one.begin(), one.end(), table[static_cast<size_t>(b)].bytes.begin());
-      table[static_cast<size_t>(b)].size = one.size();
+      auto& entry = table[static_cast<size_t>(b)];
+      std::copy(one.begin(), one.end(), entry.begin());
+      entry[3] = static_cast<char>(one.size());
     }
     return table;
   }();
-  into.resize(cp1251.size() * 3 + 1);  // three bytes at most a character
+  into.resize(cp1251.size() * 3 + 1);  // three bytes at most a character, and the fourth
   char* at = into.data();
   for (char ch : cp1251) {
-    const Encoded& e = kEncoded[static_cast<unsigned char>(ch)];
-    std::memcpy(at, e.bytes.data(), e.bytes.size());
-    at += e.size;
+    const auto& e = kEncoded[static_cast<unsigned char>(ch)];
+    std::memcpy(at, e.data(), e.size());
+    at += e[3];
   }
   into.resize(static_cast<size_t>(at - into.data()));
 }
