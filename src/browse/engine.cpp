@@ -94,22 +94,6 @@ void Engine::clearQueue() {
   queue_.clear();
 }
 
-void Engine::copyRowBuffer(Row& into) {
-  into.fields = rowBuffer_.fields;
-  into.POSITION = rowBuffer_.POSITION;
-  into.id = ++lastRowId_;
-}
-
-Row Engine::queuedCopy() {
-  Row row;
-  if (!spare_.empty()) {
-    row = std::move(spare_.back());
-    spare_.pop_back();
-  }
-  copyRowBuffer(row);
-  return row;
-}
-
 void Engine::emptyQueue() {
   clearQueue();
   RECORDCOUNT = 0;
@@ -173,9 +157,13 @@ void Engine::readError() {
 // --- row transfer ---
 
 void Engine::FILLQUEUE() {
+  rowBuffer_.fields.resize(rowFields_.size());  // it may hold storage a queue's row gave up
   for (size_t i = 0; i < rowFields_.size(); ++i) {
     const Resolved& r = rowFields_[i];
-    if (r.field == nullptr) continue;
+    if (r.field == nullptr) {
+      rowBuffer_.fields[i].clear();
+      continue;
+    }
     const char* from = static_cast<const char*>(r.buffer) + r.field->offset;
     rowBuffer_.fields[i].assign(from, r.field->width);
   }
@@ -224,7 +212,21 @@ void Engine::FILLRECORD() {
   // of moves per row.
   const bool forward = FILLDIRECTION == kForward;
   size_t head = 0;
+  // A row read goes into the queue by trading storage with the row buffer; the last row added
+  // is copied back at the end, leaving the buffer as copying every row would have.
+  constexpr size_t kNone = static_cast<size_t>(-1);
+  size_t added = kNone;
+  auto addTo = [&](Row& row) {
+    row.fields.swap(rowBuffer_.fields);
+    row.POSITION.swap(rowBuffer_.POSITION);
+    row.id = ++lastRowId_;
+  };
   auto settle = [&] {
+    if (added != kNone) {
+      rowBuffer_.fields = queue_[added].fields;
+      rowBuffer_.POSITION = queue_[added].POSITION;
+      added = kNone;
+    }
     std::rotate(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(head), queue_.end());
     head = 0;
   };
@@ -248,13 +250,23 @@ void Engine::FILLRECORD() {
         // The row pushed off is the page's first going forward, its last going back.
         const size_t n = queue_.size();
         const size_t at = forward ? head : (head + n - 1) % n;
-        copyRowBuffer(queue_[at]);
+        addTo(queue_[at]);
+        added = at;
         head = forward ? (head + 1) % n : at;
-      } else if (forward) {
-        queue_.push_back(queuedCopy());
-        ++RECORDCOUNT;
       } else {
-        queue_.insert(queue_.begin(), queuedCopy());
+        Row row;
+        if (!spare_.empty()) {
+          row = std::move(spare_.back());
+          spare_.pop_back();
+        }
+        addTo(row);
+        if (forward) {
+          queue_.push_back(std::move(row));
+          added = queue_.size() - 1;
+        } else {
+          queue_.insert(queue_.begin(), std::move(row));
+          added = 0;
+        }
         ++RECORDCOUNT;
       }
     }
@@ -332,10 +344,10 @@ void Engine::REFRESHPAGE() {
     int32_t choice = 0;
     if (!HIGHLIGHTEDPOSITION.empty()) {
       for (int32_t n = 1; n <= RECORDCOUNT && choice == 0; ++n) {
-        readRow(n);
-        if (rowBuffer_.POSITION == HIGHLIGHTEDPOSITION) choice = n;
+        if (queue_[static_cast<size_t>(n - 1)].POSITION == HIGHLIGHTEDPOSITION) choice = n;
       }
       if (choice == 0) choice = RECORDCOUNT;
+      readRow(choice);
     } else {
       choice = REFRESHMODE == 4 ? RECORDCOUNT : 1;
     }

@@ -146,10 +146,8 @@ class Engine {
   };
   void setToolbar();
   // The page's queue: an emptied page's rows go into spare_, and rows added to the page come
-  // back from there; the row buffer is copied into a row's storage as it stands.
+  // back from there, trading storage with the row buffer (FILLRECORD).
   void clearQueue();
-  Row queuedCopy();
-  void copyRowBuffer(Row& into);
   // The next fill reads a page's worth: the page that follows starts at the record it reads
   // (a locate), or the next scrolls by one row take the records after it (the file keeps
   // them while nothing is written to it).

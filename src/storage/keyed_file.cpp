@@ -377,10 +377,12 @@ void KeyedFile::position(int order, std::string& token) {
   const bool asTaken = hasCurrent_ && order == currentKeyOrder_ && currentKey_.id == currentId_ &&
                        currentImage_.size() == schema_.decl.recordSize &&
                        std::memcmp(buffer_, currentImage_.data(), currentImage_.size()) == 0;
-  detail::encodeToken(
-      order,
-      asTaken ? currentKey_ : detail::keyOf(schema_, order, buffer_, hasCurrent_ ? currentId_ : 0),
-      token);
+  if (asTaken) {
+    detail::encodeToken(order, currentKey_, token);
+  } else {
+    detail::encodeToken(order, detail::keyOf(schema_, order, buffer_, hasCurrent_ ? currentId_ : 0),
+                        token);
+  }
   if (token.size() > detail::kMaxTokenSize) {
     token.clear();
     finish(kDriverError, "the key of " + schema_.decl.name + " is too long for a position");
