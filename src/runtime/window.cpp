@@ -1,5 +1,7 @@
 #include "runtime/window.h"
 
+#include <algorithm>
+
 #include "runtime/locale/charset.h"
 
 namespace runtime {
@@ -49,31 +51,53 @@ Window::Window(const WindowDef& d, WindowId windowId, ThreadId owner)
   }
 }
 
-Control* Window::find(int number) {
-  for (Control& c : controls) {
-    if (c.number == number && number != 0) {
-      c.stamp = ++stamps_;
-      return &c;
+// A control is looked up by number on nearly every call a procedure makes: by a table, not a
+// walk through the window's controls.
+int Window::indexOf(int number) const {
+  if (number == 0) return -1;
+  if (indexed_ != controls.size()) {
+    int most = 0;
+    for (const Control& c : controls) most = std::max(most, c.number);
+    positions_.assign(static_cast<size_t>(most) + 1, -1);
+    for (size_t i = controls.size(); i-- > 0;) {
+      if (controls[i].number > 0)
+        positions_[static_cast<size_t>(controls[i].number)] = static_cast<int>(i);
     }
+    indexed_ = controls.size();
   }
-  return nullptr;
+  if (number > 0 && static_cast<size_t>(number) < positions_.size()) {
+    const int i = positions_[static_cast<size_t>(number)];
+    if (i < 0) return -1;
+    if (controls[static_cast<size_t>(i)].number == number) return i;
+  } else if (number > 0) {
+    return -1;  // beyond every number the window has
+  }
+  // A number below 0, or a table gone out of step with controls changed in place.
+  for (size_t i = 0; i < controls.size(); ++i) {
+    if (controls[i].number == number) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+Control* Window::find(int number) {
+  const int i = indexOf(number);
+  if (i < 0) return nullptr;
+  Control& c = controls[static_cast<size_t>(i)];
+  c.stamp = ++stamps_;
+  return &c;
 }
 
 const Control* Window::find(int number) const {
-  for (const Control& c : controls) {
-    if (c.number == number && number != 0) return &c;
-  }
-  return nullptr;
+  const int i = indexOf(number);
+  return i < 0 ? nullptr : &controls[static_cast<size_t>(i)];
 }
 
 bool Window::change(int number, bool (*change)(Control&)) {
-  for (Control& c : controls) {
-    if (c.number == number && number != 0) {
-      if (change(c)) c.stamp = ++stamps_;
-      return true;
-    }
-  }
-  return false;
+  const int i = indexOf(number);
+  if (i < 0) return false;
+  Control& c = controls[static_cast<size_t>(i)];
+  if (change(c)) c.stamp = ++stamps_;
+  return true;
 }
 
 Control* Window::find(std::string_view label) {

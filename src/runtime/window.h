@@ -96,7 +96,12 @@ class Window {
   bool closePending = false;
 
  private:
+  int indexOf(int number) const;
+
   uint64_t stamps_ = 0;
+  // Where each number's control stands in `controls`, made again when their count changes.
+  mutable std::vector<int> positions_;
+  mutable size_t indexed_ = static_cast<size_t>(-1);
 };
 
 // Rows a list of the given height shows when the backend has not measured it: one row per
