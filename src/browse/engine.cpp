@@ -108,10 +108,17 @@ void Engine::showPage() {
   auto& rows = list.rows;
   auto& ids = list.rowIds;
   if (ids.size() != rows.size()) ids.assign(rows.size(), 0);  // rows set by someone else
-  // The rows shown go aside; the list takes the storage of the rows set aside last time.
-  shownCells_.swap(rows);
-  shownIds_.swap(ids);
   const size_t count = queue_.size();
+  // The rows shown go aside and the list takes the storage of the rows set aside before. An
+  // emptied page (mostly one about to be read again) leaves the last rows shown aside, with
+  // their storage kept apart, for the page that follows to be compared with.
+  if (!rows.empty()) {
+    shownCells_.swap(rows);
+    shownIds_.swap(ids);
+    if (count == 0) spareCells_.swap(rows);
+  } else if (count > 0) {
+    rows.swap(spareCells_);
+  }
   rows.resize(count);
   ids.assign(count, 0);
   for (size_t r = 0; r < count; ++r) {
@@ -127,7 +134,7 @@ void Engine::showPage() {
   const int columns = std::min(def_.columns, static_cast<int>(rowFields_.size()));
   for (size_t r = 0; r < count; ++r) {
     if (ids[r] != 0) continue;
-    const Row& row = queue_[r];
+    Row& row = queue_[r];
     ids[r] = row.id;
     std::vector<std::string>& cells = rows[r];
     cells.resize(static_cast<size_t>(columns));
@@ -143,6 +150,12 @@ void Engine::showPage() {
         // The row holds the field alone, as it lies at the start of a record.
         cell.assign(runtime::fieldText(f->type, bytes.data(), f->width));
       }
+    }
+    // A row read again that shows as the row shown in its place did (a page refreshed where it
+    // stands) takes over that row's identity: the list shows it without formatting it again.
+    if (r < shownIds_.size() && shownIds_[r] != 0 && shownCells_[r] == cells) {
+      row.id = ids[r] = shownIds_[r];
+      shownIds_[r] = 0;
     }
   }
 }

@@ -188,7 +188,7 @@ class Engine {
   uint64_t lastRowId_ = 0;
   std::string anchor_, probe_;  // FILLRECORD's, kept for their storage
   // The list's rows as showPage() last left them, by row identity, while it rearranges them.
-  std::vector<std::vector<std::string>> shownCells_;
+  std::vector<std::vector<std::string>> shownCells_, spareCells_;
   std::vector<uint64_t> shownIds_;
   // Per order, what INITIALIZEBROWSE last read from the ends of the key: the files' content
   // stamps when it read them, and the record buffers it left. While no file changes, the same
