@@ -195,27 +195,23 @@ bool ShownWindow::update(const Control& c, Source& source, ControlSnapshot& show
     source.valueTaken = true;
   }
   if (!source.rowsTaken) source.pictures.clear();  // the columns may have changed
-  if (!c.rowIds.empty() && c.rowIds.size() == c.rows.size()) {
-    if (!source.rowsTaken || !source.rowsById || (!untouched && c.rowIds != source.rowIds)) {
-      const std::vector<uint64_t>& ids = source.rowIds;
-      const size_t before = source.rowsTaken && source.rowsById ? ids.size() : 0;
-      changed |= formatRows(
-          c, before, [&](size_t r, size_t at) { return ids[at] == c.rowIds[r]; }, shown.rows,
-          source.pictures);
+  // Rows with identities are known by them; others by their texts, kept for the comparison.
+  const bool byId = !c.rowIds.empty() && c.rowIds.size() == c.rows.size();
+  const bool sameWay = source.rowsTaken && source.rowsById == byId;
+  if (!sameWay || (!untouched && (byId ? c.rowIds != source.rowIds : c.rows != source.rows))) {
+    const size_t before = !sameWay ? 0 : byId ? source.rowIds.size() : source.rows.size();
+    auto wasShown = [&](size_t r, size_t at) {
+      return byId ? source.rowIds[at] == c.rowIds[r] : source.rows[at] == c.rows[r];
+    };
+    changed |= formatRows(c, before, wasShown, shown.rows, source.pictures);
+    if (byId) {
       source.rowIds = c.rowIds;
       source.rows.clear();
-      source.rowsById = true;
-      source.rowsTaken = true;
+    } else {
+      source.rows = c.rows;
+      source.rowIds.clear();
     }
-  } else if (!source.rowsTaken || source.rowsById || (!untouched && c.rows != source.rows)) {
-    const Rows& rows = source.rows;
-    const size_t before = source.rowsTaken && !source.rowsById ? rows.size() : 0;
-    changed |= formatRows(
-        c, before, [&](size_t r, size_t at) { return rows[at] == c.rows[r]; }, shown.rows,
-        source.pictures);
-    source.rows = c.rows;
-    source.rowIds.clear();
-    source.rowsById = false;
+    source.rowsById = byId;
     source.rowsTaken = true;
   }
   if (changed || shown.revision.number == 0) shown.revision.number = nextRevision();
