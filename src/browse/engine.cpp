@@ -85,7 +85,10 @@ int Engine::rowsShown() const {
 
 bool Engine::readRow(int32_t n) {
   if (n < 1 || n > RECORDCOUNT) return false;
-  rowBuffer_ = queue_[n - 1];
+  // A row is read into the buffer several times an event; a buffer that holds it already
+  // need not take it again.
+  const Row& row = queue_[static_cast<size_t>(n - 1)];
+  if (rowBuffer_.serial == 0 || rowBuffer_.serial != row.serial) rowBuffer_ = row;
   return true;
 }
 
@@ -170,6 +173,7 @@ void Engine::readError() {
 // --- row transfer ---
 
 void Engine::FILLQUEUE() {
+  rowBuffer_.serial = 0;                        // no longer a copy of a queue's row
   rowBuffer_.fields.resize(rowFields_.size());  // it may hold storage a queue's row gave up
   for (size_t i = 0; i < rowFields_.size(); ++i) {
     const Resolved& r = rowFields_[i];
@@ -232,12 +236,12 @@ void Engine::FILLRECORD() {
   auto addTo = [&](Row& row) {
     row.fields.swap(rowBuffer_.fields);
     row.POSITION.swap(rowBuffer_.POSITION);
-    row.id = ++lastRowId_;
+    row.id = row.serial = ++lastRowId_;
+    rowBuffer_.serial = 0;
   };
   auto settle = [&] {
     if (added != kNone) {
-      rowBuffer_.fields = queue_[added].fields;
-      rowBuffer_.POSITION = queue_[added].POSITION;
+      rowBuffer_ = queue_[added];
       added = kNone;
     }
     std::rotate(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(head), queue_.end());

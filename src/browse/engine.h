@@ -24,13 +24,18 @@ namespace browse {
 struct Row {
   std::vector<std::string> fields;
   std::string POSITION;
-  uint64_t id = 0;  // new with every copy into the row: the list knows the row's cells by it
+  // New with every copy into the row: the list knows the row's cells by `id`, which a row read
+  // again that shows as before takes over from the row it replaces; `serial` is never taken
+  // over, and tells the row buffer whether it holds this very row.
+  uint64_t id = 0;
+  uint64_t serial = 0;
 
   // Turning the page round swaps rows; their storage changes hands, nothing is copied.
   friend void swap(Row& a, Row& b) noexcept {
     a.fields.swap(b.fields);
     a.POSITION.swap(b.POSITION);
     std::swap(a.id, b.id);
+    std::swap(a.serial, b.serial);
   }
 };
 

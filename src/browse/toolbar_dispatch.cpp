@@ -115,8 +115,16 @@ void Engine::LISTBOXDISPATCH() {
 
 void Engine::UPDATEDISPATCH() {
   const Buttons& b = BROWSEBUTTONS;
-  followButton(b.erase, tb::Delete);
-  followButton(b.change, tb::Change);
+  // Called on every event: the toolbar's delete and change follow the list's buttons already
+  // when neither the toolbar nor those buttons changed since the list last set the toolbar.
+  const bool following = TOOLBARMODE == 2 && toolbarSet_ == runtime::toolbarVersion() &&
+                         toolbarInputs_.erase == b.erase && toolbarInputs_.change == b.change &&
+                         toolbarInputs_.eraseOn == buttonEnabled(b.erase) &&
+                         toolbarInputs_.changeOn == buttonEnabled(b.change);
+  if (!following) {
+    followButton(b.erase, tb::Delete);
+    followButton(b.change, tb::Change);
+  }
   switch (runtime::accepted()) {
     case tb::Insert:
       press(b.insert);
