@@ -88,7 +88,7 @@ class Window {
   int timer = 0;
   int focus = 0;
   std::vector<std::string> statusTexts;
-  std::vector<Control> controls;  // definition order; changed only through find()
+  std::vector<Control> controls;  // definition order; changed only through find(), change()
   WindowDef def;                  // a copy: the window never depends on where its definition lives
 
   // Set when the procedure was handed a close request; the next event() ends its loop unless
