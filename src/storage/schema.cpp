@@ -73,12 +73,6 @@ KeyValue keyOf(const Schema& schema, int order, const void* image, int64_t id) {
 
 // Layout: "F.<id>" in file order, "K<key>.<id>" then ".n<number>" or ".t<hex sort key>" per
 // component.
-std::string encodeToken(int order, const KeyValue& value) {
-  std::string token;
-  encodeToken(order, value, token);
-  return token;
-}
-
 void encodeToken(int order, const KeyValue& value, std::string& t) {
   // Made for every record a list reads: sized once, written in place.
   size_t size = 24;

@@ -47,7 +47,6 @@ void keyInto(const Schema& schema, int order, const void* image, int64_t id, Key
 // the key value. Trailing blanks and NULs are ignored when a token is read back, as callers
 // keep tokens in blank-padded fixed-width fields.
 inline constexpr size_t kMaxTokenSize = 512;
-std::string encodeToken(int order, const KeyValue& value);
 void encodeToken(int order, const KeyValue& value, std::string& into);  // reusing its storage
 struct Token {
   int order = kFileOrder;
