@@ -1,6 +1,7 @@
 #include "runtime/window.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "runtime/locale/charset.h"
 
@@ -100,14 +101,17 @@ bool Window::change(int number, bool (*change)(Control&)) {
   return true;
 }
 
-Control* Window::find(std::string_view label) {
-  for (Control& c : controls) {
-    if (c.label == label) {
-      c.stamp = ++stamps_;
-      return &c;
-    }
+const Control* Window::find(std::string_view label) const {
+  for (const Control& c : controls) {
+    if (c.label == label) return &c;
   }
   return nullptr;
+}
+
+Control* Window::find(std::string_view label) {
+  auto* c = const_cast<Control*>(std::as_const(*this).find(label));
+  if (c != nullptr) c->stamp = ++stamps_;
+  return c;
 }
 
 }  // namespace runtime

@@ -72,7 +72,9 @@ class Window {
   // A control to change: stamped as possibly changed from now on.
   Control* find(int number);
   Control* find(std::string_view label);
+  // A control to look at: not stamped.
   const Control* find(int number) const;
+  const Control* find(std::string_view label) const;
   // Applies `change`, which tells whether it changed anything, to a control; only a change
   // stamps it. False when the window has no such control.
   bool change(int number, bool (*change)(Control&));

@@ -189,8 +189,8 @@ const Control& readControl(int number) {
 }
 
 int controlNumber(std::string_view label) {
-  Window* w = topWindow();
-  Control* c = w != nullptr ? w->find(label) : nullptr;
+  const Window* w = topWindow();
+  const Control* c = w != nullptr ? w->find(label) : nullptr;
   return c != nullptr ? c->number : 0;
 }
 
