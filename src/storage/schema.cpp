@@ -9,6 +9,7 @@ namespace storage::detail {
 namespace {
 
 const char kHex[] = "0123456789abcdef";
+constexpr size_t kDigits = 20;  // the longest a 64-bit number is written, with its sign
 
 int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -74,34 +75,35 @@ KeyValue keyOf(const Schema& schema, int order, const void* image, int64_t id) {
 // Layout: "F.<id>" in file order, "K<key>.<id>" then ".n<number>" or ".t<hex sort key>" per
 // component.
 void encodeToken(int order, const KeyValue& value, std::string& t) {
-  // Made for every record a list reads: sized once, written in place.
-  size_t size = 24;
-  for (const KeyPart& p : value.parts) size += p.text ? 2 + 2 * p.bytes.size() : 14;
-  t.clear();
-  t.reserve(size);
+  // Made for every record a list reads: sized once for the longest it can be, written in
+  // place, cut to length.
+  size_t size = 2 + 2 * kDigits;
+  for (const KeyPart& p : value.parts) size += p.text ? 2 + 2 * p.bytes.size() : 2 + kDigits;
+  t.resize(size);
+  char* out = t.data();
+  char* const end = out + size;
   if (order == kFileOrder) {
-    t += 'F';
+    *out++ = 'F';
   } else {
-    t += 'K';
-    t += std::to_string(order);
+    *out++ = 'K';
+    out = std::to_chars(out, end, order).ptr;
   }
-  t += '.';
-  t += std::to_string(value.id);
+  *out++ = '.';
+  out = std::to_chars(out, end, value.id).ptr;
   for (const KeyPart& p : value.parts) {
+    *out++ = '.';
     if (p.text) {
-      t += ".t";
-      const size_t at = t.size();
-      t.resize(at + 2 * p.bytes.size());
-      char* out = t.data() + at;
+      *out++ = 't';
       for (unsigned char c : p.bytes) {
         *out++ = kHex[c >> 4];
         *out++ = kHex[c & 15];
       }
     } else {
-      t += ".n";
-      t += std::to_string(p.number);
+      *out++ = 'n';
+      out = std::to_chars(out, end, p.number).ptr;
     }
   }
+  t.resize(static_cast<size_t>(out - t.data()));
 }
 
 std::optional<Token> decodeToken(const Schema& schema, std::string_view token) {

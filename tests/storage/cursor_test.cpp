@@ -248,6 +248,26 @@ TEST_F(CursorTest, PositionsReadBackAndReanchor) {
   EXPECT_EQ(file.reget("K0.1.n5"), kDriverError) << "a number where the key has text";
 }
 
+// The widest values a key can hold: the smallest number and text of the highest byte in every
+// place. Their positions still fit and still lead back to the record.
+TEST_F(CursorTest, PositionsOfExtremeKeysReadBack) {
+  buf = item(std::string(6, '\xff'), INT32_MIN, std::string(17, '\xff'), std::string(4, '\xff'));
+  ASSERT_EQ(file.add(), kOk);
+  const int64_t number = file.recordNumber();
+  for (int order : {kFileOrder, kByCode, kByPlace, kByTitle}) {
+    SCOPED_TRACE(order);
+    ASSERT_EQ(file.getByNumber(number), kOk);
+    const std::string token = file.position(order);
+    ASSERT_FALSE(token.empty());
+    EXPECT_LE(token.size(), 512u);
+    buf = Item{};
+    ASSERT_EQ(file.reget(token), kOk);
+    const int32_t group = buf.GROUP;  // out of the packed record before it is compared
+    EXPECT_EQ(group, INT32_MIN);
+    EXPECT_EQ(file.recordNumber(), number);
+  }
+}
+
 // A record's token is made from the key the file holds for it while the buffer still holds
 // the record as read; in another order than it was read in, or once the caller has changed the
 // buffer, it is made from the buffer.
