@@ -778,15 +778,23 @@ void Engine::SELECTSORT() {
   }
 }
 
-void Engine::GETRECORD() {
-  if (RECORDCOUNT == 0) return;
+bool Engine::GETRECORD() {
+  if (RECORDCOUNT == 0) return true;
   CURRENTCHOICE =
       std::clamp<int32_t>(runtime::readControl(def_.buttons.list).selected, 1, RECORDCOUNT);
   readRow(CURRENTCHOICE);
   view_.watch();
+  if (view_.reget(rowBuffer_.POSITION) == storage::kOk) return true;
   // A record another station deleted keeps the row's values in the buffer, so that the next
   // locate lands on its neighbour instead of wherever the buffer last pointed.
-  if (view_.reget(rowBuffer_.POSITION) != storage::kOk) FILLBUFFER();
+  FILLBUFFER();
+  return false;
+}
+
+void Engine::rowGone() {
+  runtime::beep();
+  request_.LOCALRESPONSE = phonedir::REQUESTCANCELLED;
+  afterUpdate(false);
 }
 
 void Engine::REFRESHWINDOW() {

@@ -82,9 +82,14 @@ class Engine {
   void ALERTKEY();
   void SELECTSORT();
   void INITIALIZEBROWSE();
-  void GETRECORD();
+  // False when the highlighted record could not be read again (another station deleted it):
+  // the buffer then holds the row's values, so that a locate lands beside it.
+  bool GETRECORD();
   void REFRESHWINDOW();
-  void SYNCWINDOW() { GETRECORD(); }
+  bool SYNCWINDOW() { return GETRECORD(); }
+  // The highlighted record is gone: with a beep, the page is rebuilt where it stands, as after
+  // a cancelled card, and the action that needed the record does not go ahead.
+  void rowGone();
   // Until the returned hold ends, the engine's reads see one snapshot of the view's files and
   // take each file's read lock once: for a window that reads the highlighted record again and
   // then a page, as a sort button does. Never across a dialog or a write.

@@ -158,8 +158,9 @@ bool Engine::pressUpdateButton(int control) {
   const Buttons& b = def_.buttons;
   if (control == 0 || (control != b.insert && control != b.change && control != b.erase))
     return false;
-  SYNCWINDOW();
-  if (control == b.insert) {
+  if (!SYNCWINDOW() && control != b.insert) {
+    rowGone();
+  } else if (control == b.insert) {
     BUTTONINSERT();
   } else if (control == b.change) {
     BUTTONCHANGE();

@@ -195,8 +195,9 @@ void Engine::saveChange() {
       }
     }
     // Another station changed the record (the buffer now holds its version), or the user
-    // chose to go on editing.
-    runtime::display();
+    // chose to go on editing. Refreshed, not only redrawn: what the card looks up from the
+    // record (the phone card's street name) must follow the record.
+    REFRESHWINDOW();
     refocus();
     if (def_.takesToolbar) phonedir::VCRREQUEST = 0;
     return;

@@ -393,6 +393,9 @@ void KeyedFile::position(int order, std::string& token) {
 
 int KeyedFile::reget(std::string_view token) {
   if (!ready()) return error_.code;
+  // Whatever the caller meant to rewrite or delete next is the token's record: once it cannot
+  // be read, no other record may stand in for it.
+  hasCurrent_ = watched_ = false;
   const auto t = detail::decodeToken(schema_, token);
   if (!t) return finish(kDriverError, "not a position of " + schema_.decl.name);
   detail::Row& row = scratch_;

@@ -199,7 +199,8 @@ class KeyedFile {
   std::string position(int order);
   void position(int order, std::string& into);  // the same into `into`, reusing its storage
   // Reads the record of a token again (33 when it is gone) and goes on from it in the token's
-  // order. Trailing blanks or NULs after a token are ignored.
+  // order. Trailing blanks or NULs after a token are ignored. After a failure there is no
+  // current record: put() and erase() give 33 until a record is read.
   int reget(std::string_view token);
   // Positions at a token without reading: next() and prev() both start with the token's
   // record, or, when it was deleted meanwhile, with its neighbours where it would have been.

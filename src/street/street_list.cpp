@@ -103,7 +103,10 @@ void STREET() {
         break;
       }
       case ctl::SELECT_2:
-        list.SYNCWINDOW();
+        if (!list.SYNCWINDOW()) {
+          list.rowGone();
+          break;
+        }
         request.LOCALRESPONSE = REQUESTCOMPLETED;
         runtime::post(runtime::ev::CloseWindow);
         break;

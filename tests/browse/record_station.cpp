@@ -4,6 +4,7 @@
 //   record_station DIR street delete NUM
 //   record_station DIR phone rename PHONE FIO
 //   record_station DIR phone delete PHONE
+//   record_station DIR phone street PHONE NUM
 
 #include <algorithm>
 #include <cstdlib>
@@ -56,7 +57,12 @@ int main(int argc, char** argv) {
     if (int open = file.open(); open != 0) return open;
     std::memcpy(phone.PHONE, argv[4], std::min(std::strlen(argv[4]), sizeof phone.PHONE));
     if (int got = file.get(PHO_NUM_KEY); got != 0) return got;
-    rc = apply(file, "FIO", command, text);
+    if (command == "street" && text != nullptr) {
+      phone.STREET = std::atoi(text);
+      rc = file.put();
+    } else {
+      rc = apply(file, "FIO", command, text);
+    }
     if (rc != 0) std::cerr << file.error().driverText << "\n";
   }
   return rc;

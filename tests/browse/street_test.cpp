@@ -1,6 +1,7 @@
 // The street list and its card against another station working on the same file: a change
 // made between the card's read and its save is never overwritten, and a street deleted
-// under the list leaves a neighbour highlighted.
+// under the list leaves a neighbour highlighted and is never changed, deleted or chosen in
+// another's place.
 
 #include "street/street.h"
 
@@ -13,9 +14,11 @@
 
 #include "../data/data_fixture.h"
 #include "../data/data_fixture_files.h"
+#include "data/files.h"
 #include "data/records.h"
 #include "runtime/headless_driver.h"
 #include "runtime/locale/charset.h"
+#include "shell/globals.h"
 #include "storage/keyed_file.h"
 
 namespace phonedir {
@@ -104,18 +107,67 @@ TEST_F(StreetStationTest, AStreetDeletedElsewhereLeavesANeighbourHighlighted) {
   ASSERT_EQ(list->rows.size(), 4u);
   EXPECT_EQ(list->rows.at(list->selected - 1).at(0), "Гагарина");
 
-  // The card of a street deleted since the list was drawn: the change is refused, not
-  // written as a new record.
-  ASSERT_EQ(otherStation("delete 4"), 0);
-  driver.key("?BROWSE:1", runtime::key::CtrlEnter);
-  driver.type("?STR:NAME", "Новое имя");
-  backend.queueAnswer("OK");
-  backend.queueAnswer("No");
-  driver.press("?OK");
-  EXPECT_EQ(streetName(4), "(none)");
-  driver.close();
   driver.close();
   EXPECT_TRUE(runtime::waitFinished());
+}
+
+// Change and delete need the highlighted street itself: once another station has deleted it,
+// neither goes ahead, with a beep, and no other street stands in for it.
+TEST_F(StreetStationTest, NoChangeOrDeleteReachesAStreetDeletedElsewhere) {
+  runtime::start(&STREET);
+  ASSERT_TRUE(runtime::waitIdle());
+  driver.scroll("?BROWSE:1", runtime::ev::ScrollDown);
+  ASSERT_EQ(otherStation("delete 2"), 0);
+  backend.takeTranscript();
+  driver.key("?BROWSE:1", runtime::key::CtrlEnter);
+  auto transcript = backend.takeTranscript();
+  EXPECT_TRUE(transcriptHas(transcript, "beep"));
+  EXPECT_FALSE(transcriptHas(transcript, "open STREET_UPD")) << "no card for a street gone";
+  auto list = driver.control("?BROWSE:1");
+  ASSERT_TRUE(list);
+  EXPECT_EQ(list->rows.size(), 4u) << "the page is rebuilt without it";
+
+  ASSERT_TRUE(driver.selectRow("?BROWSE:1", 2));
+  ASSERT_EQ(driver.control("?BROWSE:1")->rows.at(1).at(0), "Вишнёвая");
+  ASSERT_EQ(otherStation("delete 3"), 0);
+  backend.queueAnswer("OK");
+  driver.key("?BROWSE:1", runtime::key::Delete);
+  transcript = backend.takeTranscript();
+  EXPECT_TRUE(transcriptHas(transcript, "beep"));
+  EXPECT_FALSE(transcriptHas(transcript, "message \"Подтвердите удаление\""));
+  EXPECT_EQ(streetName(1), "Абрикосовая");
+  EXPECT_EQ(streetName(4), "Гагарина");
+  EXPECT_EQ(streetName(5), "Дачная");
+  driver.close();
+  EXPECT_TRUE(runtime::waitFinished());
+  EXPECT_EQ(test::integrityCheck("STREET.db"), "ok");
+}
+
+// A lookup never answers with a street that no longer exists: the list stays open on its
+// rebuilt page, and the next choice is answered as usual.
+TEST_F(StreetStationTest, AStreetDeletedElsewhereIsNotChosen) {
+  int32_t response = 0;
+  int32_t chosen = 0;
+  runtime::start([&] {
+    GLOBALREQUEST = SELECTRECORD;
+    STREET();
+    response = GLOBALRESPONSE;
+    chosen = STR.NUM;
+  });
+  ASSERT_TRUE(runtime::waitIdle());
+  ASSERT_TRUE(driver.selectRow("?BROWSE:1", 3));
+  ASSERT_EQ(otherStation("delete 3"), 0);
+  driver.key("?BROWSE:1", runtime::key::MouseLeft2);
+  ASSERT_TRUE(runtime::waitIdle());
+  const auto list = driver.control("?BROWSE:1");
+  ASSERT_TRUE(list) << "the list is still open";
+  ASSERT_EQ(list->rows.size(), 4u);
+
+  ASSERT_TRUE(driver.selectRow("?BROWSE:1", 1));
+  driver.key("?BROWSE:1", runtime::key::MouseLeft2);
+  EXPECT_TRUE(runtime::waitFinished());
+  EXPECT_EQ(response, REQUESTCOMPLETED);
+  EXPECT_EQ(chosen, 1);
 }
 
 }  // namespace

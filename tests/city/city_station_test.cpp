@@ -1,6 +1,7 @@
 // The city directory and the phone card against another station working on the same files:
-// a subscriber deleted under the list leaves the list sound, and a change made between the
-// card's read and its save is never overwritten.
+// a subscriber deleted under the list leaves the list sound and is never changed or deleted in
+// another's place, and a change made between the card's read and its save is never
+// overwritten.
 
 #include <gtest/gtest.h>
 
@@ -28,11 +29,14 @@ class CityStationTest : public test::DataTest {
     storage::KeyedFile streets(STREET_FILE(), &s);
     ASSERT_EQ(streets.create(), 0);
     ASSERT_EQ(streets.open(), 0);
-    clearRecord(s);
-    s.NUM = 1;
-    const std::string name = runtime::cp("Абрикосовая");
-    std::copy(name.begin(), name.end(), s.NAME);
-    ASSERT_EQ(streets.add(), 0);
+    int32_t num = 0;
+    for (const char* name : {"Абрикосовая", "Берёзовая"}) {
+      clearRecord(s);
+      s.NUM = ++num;
+      const std::string text = runtime::cp(name);
+      std::copy(text.begin(), text.end(), s.NAME);
+      ASSERT_EQ(streets.add(), 0);
+    }
 
     std::vector<PHO_RECORD> town;
     for (int i = 1; i <= 30; ++i)
@@ -98,20 +102,53 @@ TEST_F(CityStationTest, ASubscriberDeletedElsewhereLeavesTheListSound) {
   EXPECT_EQ(highlighted(), "30-00-04");
   EXPECT_EQ(driver.control("?LIST")->rows.size(), 12u);
 
-  // The card opened on a subscriber deleted since the page was read, and cancelled: the page
-  // is rebuilt from where it started, which was that subscriber, and its last row highlighted.
+  // The card asked for on a subscriber deleted since the page was read: no card opens; with a
+  // beep the page is rebuilt from where it started, which was that subscriber, and its last row
+  // is highlighted.
   ASSERT_EQ(otherStation("delete 300004"), 0);
+  backend.takeTranscript();
   driver.key("?LIST", runtime::key::CtrlEnter);
-  driver.press("?CANCEL");
   ASSERT_TRUE(runtime::waitIdle());
+  auto transcript = backend.takeTranscript();
+  EXPECT_TRUE(transcriptHas(transcript, "beep"));
+  EXPECT_FALSE(transcriptHas(transcript, "open UPDATEPHONE"));
   const auto list = driver.control("?LIST");
   ASSERT_TRUE(list);
   EXPECT_EQ(list->rows.size(), 12u);
   EXPECT_EQ(list->rows.at(0).at(0), "30-00-05");
   EXPECT_TRUE(lastRowHighlighted()) << highlighted();
-  EXPECT_EQ(surname("300004"), "(none)") << "cancelling the card writes nothing back";
+
+  // Nor is a subscriber deleted elsewhere deleted again in the shape of another.
+  ASSERT_TRUE(driver.selectRow("?LIST", 2));
+  ASSERT_EQ(highlighted(), "30-00-06");
+  ASSERT_EQ(otherStation("delete 300006"), 0);
+  backend.queueAnswer("OK");
+  driver.key("?LIST", runtime::key::Delete);
+  transcript = backend.takeTranscript();
+  EXPECT_FALSE(transcriptHas(transcript, "message \"Подтвердите удаление\""));
+  EXPECT_EQ(test::readPhoneFile().size(), 27u) << "only the three deleted elsewhere are gone";
+  EXPECT_EQ(surname("300005"), "Абонент 5");
   closeAll();
   EXPECT_EQ(test::integrityCheck("PHONE.db"), "ok");
+}
+
+// The card shows the other station's version after a conflict, down to what it looks up
+// from it: the name of the street that station chose.
+TEST_F(CityStationTest, AfterAConflictTheCardShowsTheOtherStationsStreet) {
+  runtime::start(&GOROD);
+  ASSERT_TRUE(runtime::waitIdle());
+  driver.key("?LIST", runtime::key::CtrlEnter);
+  ASSERT_EQ(value("?STR:NAME"), "Абрикосовая");
+  ASSERT_EQ(otherStation("street 300001 2"), 0);
+  driver.type("?PHO:KVART", "9");
+  driver.press("?OK");
+  EXPECT_TRUE(transcriptHas(
+      backend.takeTranscript(),
+      "message \"Ошибка при обновлении записи\" \"Эта запись была изменена с другой станции."));
+  EXPECT_EQ(value("?STR:NAME"), "Берёзовая");
+  backend.queueAnswer("Yes");
+  driver.press("?CANCEL");
+  closeAll();
 }
 
 TEST_F(CityStationTest, AChangeFromAnotherStationIsNeverOverwritten) {

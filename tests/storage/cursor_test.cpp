@@ -248,6 +248,39 @@ TEST_F(CursorTest, PositionsReadBackAndReanchor) {
   EXPECT_EQ(file.reget("K0.1.n5"), kDriverError) << "a number where the key has text";
 }
 
+// A record another station deleted cannot be read again by its token, and nothing read
+// before may stand in for it: rewriting or deleting "it" touches no other record.
+TEST_F(CursorTest, ARecordDeletedElsewhereIsNotStoodInForByTheLastRead) {
+  std::vector<std::string> all = split(readFrom(kByCode, true));
+  ASSERT_EQ(file.set(kByCode), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  const std::string gone = file.position(kByCode);
+  ASSERT_EQ(file.set(kByCode), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  const Item first = buf;
+
+  Item other{};
+  KeyedFile station(itemDecl(), &other, file.name());
+  ASSERT_EQ(station.open(), kOk);
+  ASSERT_EQ(station.reget(gone), kOk);
+  ASSERT_EQ(station.erase(), kOk);
+
+  ASSERT_EQ(file.watch(), kOk);
+  EXPECT_EQ(file.reget(gone), kNoRecord);
+  buf = item(code(first), 99, "Overwritten", "9");
+  EXPECT_EQ(file.put(), kNoRecord);
+  EXPECT_EQ(file.erase(), kNoRecord);
+  EXPECT_EQ(file.reget(file.position(kByCode)), kNoRecord) << "a token of no record";
+  EXPECT_EQ(file.erase(), kNoRecord);
+
+  all.erase(all.begin() + 1);
+  EXPECT_EQ(split(readFrom(kByCode, true)), all) << "only the deleted record is missing";
+  ASSERT_EQ(file.set(kByCode), kOk);
+  ASSERT_EQ(file.next(), kOk);
+  EXPECT_EQ(std::memcmp(&buf, &first, sizeof buf), 0) << "the first record is as it was";
+}
+
 // The widest values a key can hold: the smallest number and text of the highest byte in every
 // place. Their positions still fit and still lead back to the record.
 TEST_F(CursorTest, PositionsOfExtremeKeysReadBack) {
