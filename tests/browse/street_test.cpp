@@ -111,6 +111,35 @@ TEST_F(StreetStationTest, AStreetDeletedElsewhereLeavesANeighbourHighlighted) {
   EXPECT_TRUE(runtime::waitFinished());
 }
 
+// A street deleted while its card is open: the first save meets the conflict, the next one
+// an error the user can leave by, and neither writes the street back or changes another.
+TEST_F(StreetStationTest, AStreetDeletedUnderItsCardIsNotWrittenBack) {
+  runtime::start(&STREET);
+  ASSERT_TRUE(runtime::waitIdle());
+  driver.scroll("?BROWSE:1", runtime::ev::ScrollDown);
+  driver.key("?BROWSE:1", runtime::key::CtrlEnter);
+  ASSERT_EQ(value("?STR:NAME"), "Берёзовая");
+  ASSERT_EQ(otherStation("delete 2"), 0);
+  driver.type("?STR:NAME", "Моя улица");
+  driver.press("?OK");
+  backend.takeTranscript();
+  backend.queueAnswer("OK");
+  backend.queueAnswer("No");
+  backend.queueAnswer("Yes");
+  driver.press("?OK");
+  const auto transcript = backend.takeTranscript();
+  EXPECT_TRUE(transcriptHas(transcript,
+                            "message \"Ошибка при обновлении записи\" "
+                            "\"Возникла ошибка(Запись не найдена (33))"));
+  EXPECT_FALSE(transcriptHas(transcript, "message \"Ошибка при обновлении записи\" \"Эта запись"));
+  EXPECT_TRUE(transcriptHas(transcript, "close STREET_UPD"));
+  EXPECT_EQ(streetName(2), "(none)");
+  EXPECT_EQ(streetName(1), "Абрикосовая");
+  EXPECT_EQ(streetName(3), "Вишнёвая");
+  driver.close();
+  EXPECT_TRUE(runtime::waitFinished());
+}
+
 // Change and delete need the highlighted street itself: once another station has deleted it,
 // neither goes ahead, with a beep, and no other street stands in for it.
 TEST_F(StreetStationTest, NoChangeOrDeleteReachesAStreetDeletedElsewhere) {
