@@ -21,9 +21,13 @@
 namespace gui {
 
 WindowHost::WindowHost(PendingReplies& replies, std::atomic<runtime::ThreadId>& activeThread)
-    : replies_(replies), activeThread_(activeThread) {}
+    : replies_(replies), activeThread_(activeThread) {
+  // The user's presses and keys tell which work window is in use (see eventFilter).
+  qApp->installEventFilter(this);
+}
 
 WindowHost::~WindowHost() {
+  qApp->removeEventFilter(this);
   closeRequests();
   // Work windows die with the frame; what they report while it is half gone reaches no one.
   for (auto& [id, view] : views_) {
@@ -165,10 +169,34 @@ void WindowHost::closeWindow(runtime::WindowId id) {
   if (!v) return;
   v->allowClose();
   QWidget* outer = v->outer();
+  // A window of its own that had the keyboard leaves nothing active behind it: with no window
+  // manager nobody else hands the activation on. A work window in the area has the area do it.
+  const bool hadKeyboard = outer->isWindow() && outer->isActiveWindow();
   outer->hide();
   outer->deleteLater();
   std::erase_if(retired_, [](const QPointer<QWidget>& w) { return w.isNull(); });
   retired_.emplace_back(outer);
+  if (hadKeyboard) activateNewest();
+}
+
+void WindowHost::activateNewest() {
+  // The window used before the one that went: it gets the activation back, and with it the
+  // keyboard on its focus control. The frame is not raised: windows of their own that are
+  // still open stay in front of it.
+  for (auto it = activation_.rbegin(); it != activation_.rend(); ++it) {
+    WindowView* v = view(*it);
+    if (v == nullptr || !v->outer()->isVisible() || v->outer()->isMinimized()) continue;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(v->outer()); sub != nullptr && frame_) {
+      if (frame_->isMinimized()) continue;
+      frame_->mdiArea()->setActiveSubWindow(sub);
+      frame_->activateWindow();
+    } else {
+      v->raise();
+      v->activateWindow();
+    }
+    return;
+  }
+  if (frame_ && frame_->isVisible() && !frame_->isMinimized()) frame_->activateWindow();
 }
 
 void WindowHost::activateWindow(runtime::WindowId id) {
@@ -194,8 +222,49 @@ void WindowHost::activateWindow(runtime::WindowId id) {
   }
 }
 
+bool WindowHost::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::KeyPress:
+      if (event->spontaneous() && watched->isWidgetType())
+        noteInput(static_cast<QWidget*>(watched));
+      break;
+    case QEvent::WindowActivate:
+      if (watched == frame_.data() && !frameReturning_) {
+        // Everything the activation sets off runs before the queued reset below.
+        frameReturning_ = true;
+        QMetaObject::invokeMethod(
+            this, [this] { frameReturning_ = false; }, Qt::QueuedConnection);
+      }
+      break;
+    default:
+      break;
+  }
+  return false;
+}
+
+void WindowHost::noteInput(QWidget* target) {
+  // Input reaches a work window before the activation it causes: a press into a work window
+  // while a card is in front makes that work window the one in use.
+  for (QWidget* w = target; w != nullptr; w = w->parentWidget()) {
+    auto* v = qobject_cast<WindowView*>(w);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(w); sub != nullptr && v == nullptr) {
+      v = qobject_cast<WindowView*>(sub->widget());
+    }
+    if (v != nullptr) {
+      if (view(v->id()) == v) noteActivated(v->id(), true);
+      return;
+    }
+    if (w->isWindow()) return;
+  }
+}
+
 void WindowHost::subWindowActivated(QMdiSubWindow* sub) {
   if (sub == nullptr) return;  // the frame itself lost the activation
+  // As the frame comes to the front (a press on its toolbar, say), the area activates the work
+  // window holding the frame's keyboard focus, often not the one in use: a card or the street
+  // list may still be in front, and the toolbar press is theirs.
+  if (frameReturning_) return;
   if (auto* v = qobject_cast<WindowView*>(sub->widget())) noteActivated(v->id(), true);
 }
 
@@ -259,6 +328,9 @@ void WindowHost::showMessage(const runtime::MessageRequest& r, PendingReplies::T
   connect(box, &QMessageBox::finished, this, [this, box, r, token, thread] {
     replies_.answer(token, messageBoxAnswer(*box, r));
     changeThreadModal(thread, -1);
+    // The box was answered, so it had the keyboard: the window under it takes it back. Boxes
+    // closed as the program ends leave it where it is.
+    if (!closingRequests_) activateNewest();
   });
   std::erase_if(requests_, [](const QPointer<QWidget>& w) { return w.isNull(); });
   requests_.emplace_back(box);
@@ -312,9 +384,11 @@ void WindowHost::setWaitCursor(runtime::ThreadId thread, bool on) {
 void WindowHost::closeRequests() {
   std::vector<QPointer<QWidget>> open;
   open.swap(requests_);
+  closingRequests_ = true;
   for (const QPointer<QWidget>& w : open) {
     if (w) w->close();
   }
+  closingRequests_ = false;
 }
 
 }  // namespace gui

@@ -2,7 +2,10 @@
 // The GUI thread's side of the Qt backend: owns the frame and every window view, applies the
 // requests the backend marshals from procedure threads, keeps the activation order (whose
 // newest window decides the active thread) and makes a thread's windows wait while that
-// thread has a message box up. Everything here runs on the GUI thread only.
+// thread has a message box up. A window counts as used when it is activated or takes the
+// user's input, never merely because the frame around it came to the front. When the window
+// in front closes, the one used before it takes the keyboard back. Everything here runs on
+// the GUI thread only.
 
 #include <QObject>
 #include <QPointer>
@@ -44,7 +47,10 @@ class WindowHost : public QObject {
   std::vector<WindowView*> views() const;
 
  private:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void subWindowActivated(QMdiSubWindow* sub);
+  void noteInput(QWidget* target);
+  void activateNewest();
   void cascade(QMdiSubWindow* sub);
   void minimised(QMdiSubWindow* sub);
   void noteActivated(runtime::WindowId id, bool announce);
@@ -63,6 +69,8 @@ class WindowHost : public QObject {
   std::vector<runtime::ControlSnapshot> toolbar_;
   std::vector<QPointer<QWidget>> requests_;  // boxes and menus still up
   std::vector<QPointer<QWidget>> retired_;   // closed windows awaiting deletion
+  bool frameReturning_ = false;              // the frame is being activated right now
+  bool closingRequests_ = false;
 };
 
 }  // namespace gui

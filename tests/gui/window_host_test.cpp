@@ -1,0 +1,131 @@
+// The window host's activation: which thread the frame's toolbar presses go to while the
+// frame, its work windows and windows of their own take turns in front, and which window
+// takes the keyboard back when the one in front of it goes away.
+
+#include <QAbstractButton>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QTest>
+#include <atomic>
+
+#include "gui/frame_window.h"
+#include "gui_harness.h"
+#include "layout/windows.h"
+#include "runtime/locale/charset.h"
+
+namespace gui::test {
+namespace {
+
+using runtime::ControlKind;
+using runtime::WindowDef;
+
+constexpr int kFirst = 1;  // two buttons in every window here: the keyboard has somewhere to go
+constexpr int kSecond = 2;
+
+WindowDef windowWithButtons(const std::string& proc, bool mdiChild) {
+  WindowDef def = testWindow(proc, mdiChild);
+  def.controls = {testControl(kFirst, ControlKind::Button, "?FIRST", {4, 4, 60, 14}),
+                  testControl(kSecond, ControlKind::Button, "?SECOND", {4, 24, 60, 14})};
+  return def;
+}
+
+class WindowHostTest : public GuiTest {
+ protected:
+  FrameWindow* openFrame() {
+    start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
+    return waitFrame();
+  }
+};
+
+// A window of its own (the street list of a directory) stands in front of the frame, its
+// directory waiting behind it; the frame coming to the front, as a press on its toolbar brings
+// it, activates some other work window in the area. The toolbar's presses stay with the window
+// in front until the user works in another one.
+TEST_F(WindowHostTest, TheFrameComingToTheFrontLeavesTheToolbarWithTheWindowInFront) {
+  FrameWindow* frame = openFrame();
+  ASSERT_NE(frame, nullptr);
+  auto otherLog = std::make_shared<EventLog>();
+  const runtime::ThreadId other = start(windowProc(windowWithButtons("OTHER", true), otherLog));
+  WindowView* otherView = waitView("OTHER");
+  ASSERT_NE(otherView, nullptr);
+  const runtime::ThreadId owner =
+      start(windowProc(windowWithButtons("OWNER", true), std::make_shared<EventLog>(), [] {
+        windowProc(windowWithButtons("LIST", false), std::make_shared<EventLog>())();
+      }));
+  WindowView* list = waitView("LIST");
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(until([&] { return list->isActiveWindow(); }));
+  settle();
+  ASSERT_EQ(backend().activeThread(), owner);
+  otherLog->clear();
+
+  frame->activateWindow();
+  ASSERT_TRUE(until([&] { return frame->isActiveWindow(); }));
+  settle();
+  EXPECT_EQ(backend().activeThread(), owner) << "the toolbar would act on the other directory";
+  EXPECT_FALSE(otherLog->has(runtime::ev::GainFocus));
+
+  // A press into the other directory is work in it: the toolbar is its own from then on.
+  QTest::mouseClick(otherView->control(kSecond), Qt::LeftButton);
+  ASSERT_TRUE(until([&] { return backend().activeThread() == other; }));
+  EXPECT_TRUE(until([&] { return otherLog->has(runtime::ev::GainFocus); }));
+}
+
+// The window in front goes (closed, or its message box answered): the window under it is
+// active again with the keyboard on one of its controls, without a window manager's help.
+TEST_F(WindowHostTest, TheWindowUnderTheOneThatWentTakesTheKeyboardBack) {
+  enum class Over { Card, List, Box };
+  struct Case {
+    Over over;
+    bool underInArea;  // the window under it is a work window inside the frame
+  };
+  const Case cases[] = {{Over::Card, false}, {Over::List, true}, {Over::Box, false}};
+  for (const Case& t : cases) {
+    SCOPED_TRACE(static_cast<int>(t.over));
+    FrameWindow* frame = openFrame();
+    ASSERT_NE(frame, nullptr);
+    const std::string under = "UNDER" + std::to_string(static_cast<int>(t.over));
+    auto answered = std::make_shared<std::atomic<bool>>(false);
+    start(windowProc(
+        windowWithButtons(under, t.underInArea), std::make_shared<EventLog>(), [t, answered] {
+          if (t.over == Over::Box) {
+            runtime::messageBox(runtime::cp("Отменить правку?"), "", runtime::Icon::Question,
+                                runtime::button::Yes | runtime::button::No, runtime::button::No);
+            answered->store(true);
+          } else {
+            windowProc(windowWithButtons("OVER", false), std::make_shared<EventLog>())();
+          }
+        }));
+    WindowView* below = waitView(under);
+    ASSERT_NE(below, nullptr);
+    if (t.over == Over::Box) {
+      QMessageBox* box = nullptr;
+      ASSERT_TRUE(until([&] {
+        box = qobject_cast<QMessageBox*>(QApplication::activeWindow());
+        return box != nullptr;
+      }));
+      box->buttons().first()->click();
+      ASSERT_TRUE(until([&] { return answered->load(); }));
+    } else {
+      WindowView* over = waitView("OVER");
+      ASSERT_NE(over, nullptr);
+      ASSERT_TRUE(until([&] { return over->isActiveWindow(); }));
+      over->close();
+      ASSERT_TRUE(until([&] { return viewOf("OVER") == nullptr; }));
+    }
+    EXPECT_TRUE(until([&] {
+      return below->isActiveWindow() && QApplication::focusWidget() != nullptr &&
+             below->isAncestorOf(QApplication::focusWidget());
+    })) << "the keyboard went nowhere";
+    if (t.underInArea) {
+      EXPECT_EQ(frame->mdiArea()->activeSubWindow(), below->outer());
+    }
+    // The next case starts from a program of its own.
+    TearDown();
+    SetUp();
+  }
+}
+
+}  // namespace
+}  // namespace gui::test
