@@ -74,12 +74,16 @@ QWidget* ControlSet::create(const runtime::ControlSnapshot& c) {
         auto* b = new QToolButton(parent);
         b->setAutoRaise(c.inToolbar);
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        connect(b, &QToolButton::clicked, this, [this, number] { accepted(number); });
+        connect(b, &QToolButton::clicked, this, [this, number] {
+          if (acceptFocusedEntry()) accepted(number);
+        });
         w = b;
       } else {
         auto* b = new QPushButton(parent);
         b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, number] { accepted(number); });
+        connect(b, &QPushButton::clicked, this, [this, number] {
+          if (acceptFocusedEntry()) accepted(number);
+        });
         w = b;
       }
       break;
@@ -247,6 +251,7 @@ void ControlSet::update(Item& item, bool first) {
         }
       } else if (auto* push = qobject_cast<QPushButton*>(w)) {
         push->setText(caption);
+        push->setDefault(c.isDefault);
         if ((first || item.icon != c.icon) && !c.icon.empty()) {
           item.icon = c.icon;
           push->setIcon(catalogueIcon(c.icon));
@@ -324,6 +329,8 @@ void ControlSet::applyFocus(int number) {
   focusing_ = true;
   target->setFocus(Qt::OtherFocusReason);
   focusing_ = false;
+  // As Tab leaves it: what is typed next replaces the value instead of adding to it.
+  if (auto* entry = qobject_cast<EntryEdit*>(target)) entry->selectAll();
   // Reported here rather than by the focus event, which only comes while the window is the
   // active one. The model then holds the control that really has the focus.
   appliedFocus_ = numberOf(target);
@@ -334,8 +341,23 @@ bool ControlSet::press(int number, int key) {
   const Item* item = find(number);
   if (item == nullptr || item->snap.kind != ControlKind::Button || !item->widget) return false;
   if (hiddenInEffect(*item) || disabledInEffect(*item)) return false;
-  send(inputEvent(runtime::ev::Accepted, key), number);
+  if (acceptFocusedEntry()) send(inputEvent(runtime::ev::Accepted, key), number);
   return true;
+}
+
+bool ControlSet::pressDefault(int key) {
+  const auto it = std::find_if(items_.begin(), items_.end(), [](const Item& item) {
+    return item.snap.isDefault && item.snap.kind == ControlKind::Button;
+  });
+  return it != items_.end() && press(it->snap.number, key);
+}
+
+bool ControlSet::acceptFocusedEntry() {
+  // This window's own focus widget: an entry of another window is no business of this press.
+  QWidget* focused = client_ ? client_->window()->focusWidget() : nullptr;
+  auto* entry = qobject_cast<EntryEdit*>(focused);
+  if (entry == nullptr || numberOf(entry) == 0) return true;
+  return entry->acceptEdited();
 }
 
 QWidget* ControlSet::widget(int number) const {

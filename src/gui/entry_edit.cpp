@@ -50,7 +50,11 @@ void EntryEdit::showValue(const QString& value) {
   }
 }
 
-void EntryEdit::accept() {
+bool EntryEdit::acceptEdited() {
+  return !isModified() || accept();
+}
+
+bool EntryEdit::accept() {
   const QString typed = text();
   setModified(false);
   awaitingModel_ = true;
@@ -61,6 +65,7 @@ void EntryEdit::accept() {
   const runtime::Picture picture(picture_);
   const auto stored = cp ? picture.deformat(*cp) : std::nullopt;
   setText(stored ? QString::fromStdString(runtime::toUtf8(picture.format(*stored))) : modelValue_);
+  return stored.has_value();
 }
 
 }  // namespace gui

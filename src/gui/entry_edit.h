@@ -18,12 +18,16 @@ class EntryEdit : public QLineEdit {
   // The model's value. Replaces what is shown when the model's value changed, or when the
   // user's last accepted text is still waiting for the model's answer.
   void showValue(const QString& value);
+  // Hands the text back as Enter would, when the user edited it since it was last handed
+  // back: a press that leaves the focus here (an access key, Esc, a toolbar button) must act
+  // on what the field shows. False when the picture refused the text.
+  bool acceptEdited();
 
  signals:
   void accepted(const QString& text);
 
  private:
-  void accept();
+  bool accept();
 
   std::string picture_;
   QString modelValue_;

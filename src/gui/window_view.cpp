@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <algorithm>
@@ -285,6 +286,12 @@ void WindowView::keyPressEvent(QKeyEvent* event) {
     // Enter presses the button that has the focus, as Space does.
     if (auto* b = qobject_cast<QAbstractButton*>(focusWidget()); b != nullptr && b->isEnabled()) {
       b->animateClick();
+      return;
+    }
+    // An entry takes Enter as its own acceptance; elsewhere (a list) it presses the window's
+    // default button, when it has one.
+    if (qobject_cast<QLineEdit*>(focusWidget()) == nullptr && usable() &&
+        controls_->pressDefault(runtime::key::Enter)) {
       return;
     }
   }

@@ -3,9 +3,10 @@
 // window gets CloseDown; a procedure may refuse it (refuseClose()), which calls the whole
 // close-down off and leaves every window open. Threads are asked one at a time, those whose
 // current window stands over another (a card over its list, which may hold unsaved work)
-// first, so that a refusal finds every window still open and the order never varies. Once no other procedure thread is left, the
-// frame's own event() ends its loop. While a close-down runs, stopping() is true, so that long
-// work (a wait for a file, a conversion, a key rebuild) ends instead of holding it up.
+// first, so that a refusal finds every window still open and the order never varies. Once no other
+// procedure thread is left, the frame's own event() ends its loop. While a close-down runs,
+// stopping() is true, so that long work (a wait for a file, a conversion, a key rebuild) ends
+// instead of holding it up.
 
 #include "runtime/thread_state.h"
 

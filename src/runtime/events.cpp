@@ -18,7 +18,8 @@ using namespace detail;
 
 // Applies the payload of a user's input to the model; returns the event code the procedure
 // sees (Rejected when an entry refused the text), or 0 for what is not passed on.
-int apply(ThreadState& t, Window& w, const Event& e) {
+int apply(ThreadState& t, Window& w, const QueuedEvent& q) {
+  const Event& e = q.event;
   Control* c = e.field != 0 ? w.find(e.field) : nullptr;
   if (e.key != -1) {
     // Every user input replaces the key code: a left click after a right click is no longer
@@ -48,7 +49,7 @@ int apply(ThreadState& t, Window& w, const Event& e) {
       }
       break;
     case ev::Selected:
-      if (e.field != 0) w.focus = e.field;
+      if (e.field != 0 && !q.focusSuperseded) w.focus = e.field;
       break;
     case ev::Moved:
       w.x = e.x;
@@ -146,7 +147,7 @@ int event() {
         t.wokeAt = std::chrono::steady_clock::now();
       }
     }
-    const int code = apply(t, *w, next.event);
+    const int code = apply(t, *w, next);
     if (next.event.text) {
       // The entry shows what the user typed until the backend hears otherwise; make sure it
       // does, even when the model's value ends up as it was before.

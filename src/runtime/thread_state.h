@@ -24,6 +24,9 @@ namespace runtime::detail {
 struct QueuedEvent {
   WindowId window = 0;
   Event event;
+  // A Selected the procedure's own select() came after: the user moved the focus before the
+  // procedure moved it, so it still reaches the procedure but leaves the focus where it is.
+  bool focusSuperseded = false;
 };
 
 struct ThreadState {

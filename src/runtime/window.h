@@ -32,6 +32,7 @@ struct ControlProps {
   bool disabled = false;
   bool skip = false;
   bool centred = false;
+  bool isDefault = false;  // the button Enter presses while the focus is on no button or entry
   std::string statusText;
   std::string icon;
   std::string picture;

@@ -219,6 +219,22 @@ void select(int number) {
     return;
   }
   w->focus = number;
+  // The focus moves the user made that are still queued came before this one: they must not
+  // undo it (a Tab out of a field whose text is then rejected and selected again). The
+  // backend has moved its focus already, so it is sent the whole window again.
+  ThreadState& t = *self();
+  bool superseded = false;
+  {
+    std::lock_guard guard(lock());
+    for (QueuedEvent& q : t.queue) {
+      if (q.window == w->id && q.event.code == ev::Selected && q.event.field != number &&
+          !q.focusSuperseded) {
+        q.focusSuperseded = true;
+        superseded = true;
+      }
+    }
+  }
+  if (superseded) t.shown.erase(w->id);
 }
 
 int focus() {

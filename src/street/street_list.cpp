@@ -37,6 +37,7 @@ void STREET() {
   WINRESIZE.INITIALIZE(layout::strategy::Standard);
   const bool selecting = request.LOCALREQUEST == SELECTRECORD;
   if (selecting) {
+    runtime::control(ctl::SELECT_2).isDefault = true;  // Enter in the list chooses the street
     runtime::enable(ctl::SELECT_2);
   } else {
     runtime::hide(ctl::SELECT_2);

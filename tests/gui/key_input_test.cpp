@@ -266,5 +266,18 @@ TEST_F(KeyInput, EntriesAndButtonsAlertWhatTheyAreToldToAndAcceptWithTheirKey) {
   EXPECT_EQ(take(), std::vector<Sent>{});
 }
 
+// The focus given by the program, as Tab gives it: an entry's text is selected, so what is
+// typed next replaces it.
+TEST_F(KeyInput, AnEntryTheProgramFocusesIsTypedOver) {
+  build({});
+  auto* entry = qobject_cast<QLineEdit*>(controls_->widget(kEntry));
+  ASSERT_NE(entry, nullptr);
+  entry->setText("0");
+  controls_->applyFocus(kEntry);
+  EXPECT_EQ(entry->selectedText(), "0");
+  QTest::keyClicks(entry, "777");
+  EXPECT_EQ(entry->text(), "777");
+}
+
 }  // namespace
 }  // namespace gui::test

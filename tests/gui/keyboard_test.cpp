@@ -1,16 +1,19 @@
 // The keyboard: F10 and Alt take it to the frame's menu bar from a work window, the menu's
-// commands have access keys, Esc in a card form is its Cancel button; Qt's own texts (a work
-// window's system menu, an entry's edit menu, standard buttons) are Russian.
+// commands have access keys, Esc in a card form is its Cancel button, and a key that presses
+// a button acts on the text being typed; Qt's own texts (a work window's system menu, an
+// entry's edit menu, standard buttons) are Russian.
 
 #include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 
 #include "gui/frame_window.h"
 #include "gui_harness.h"
@@ -121,6 +124,94 @@ TEST_F(Keyboard, EscInACardFormPressesItsCancelButton) {
     EXPECT_FALSE(log->has(ev::CloseWindow));
     view->outer()->close();
     ASSERT_TRUE(until([&] { return viewOf(def->proc) == nullptr; }));
+  }
+}
+
+// Keys that press a button without moving the focus (an access key, Esc, a frame toolbar
+// button) act on what the focused entry shows: its edited text reaches the model before the
+// press does, as a click on the button would send it; text its picture refuses stops the
+// press and is rejected instead.
+TEST_F(Keyboard, AKeyThatPressesAButtonTakesTheFocusedEntrysTextFirst) {
+  start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
+  FrameWindow* frame = waitFrame();
+  ASSERT_NE(frame, nullptr);
+  constexpr int kName = 1, kFlat = 2, kOk = 3, kCancel = 4, kToolbarInsert = 2000;
+  struct Fields {
+    char name[10] = {};
+    int32_t flat = 0;
+  };
+  auto fields = std::make_shared<Fields>();
+  runtime::WindowDef def = testWindow("CARD", true);
+  def.controls = {testControl(kName, ControlKind::Entry, "?NAME", {4, 4, 60, 10}),
+                  testControl(kFlat, ControlKind::Entry, "?FLAT", {4, 20, 60, 10}),
+                  testControl(kOk, ControlKind::Button, "?OK", {4, 40, 45, 14}),
+                  testControl(kCancel, ControlKind::Button, "?CANCEL", {60, 40, 45, 14})};
+  def.controls[0].picture = "s10";
+  def.controls[1].picture = "n_4";
+  def.controls[2].text = "&OK";
+  def.controls[3].text = "О&тменить";
+  auto log = std::make_shared<EventLog>();
+  start(windowProc(def, log, [fields] {
+    runtime::bind(kName, runtime::bindString(fields->name));
+    runtime::bind(kFlat, runtime::bindLong(fields->flat));
+    runtime::window().escapeButton = kCancel;
+    runtime::display();
+  }));
+  WindowView* view = waitView("CARD");
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(until([&] { return view->snapshot().escapeButton == kCancel; }));
+  // The work window active, so that the frame's toolbar is pressed for it.
+  frame->activateWindow();
+  frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->outer()));
+  settle();
+  auto* ok = qobject_cast<QPushButton*>(view->control(kOk));
+  QAbstractButton* insert = qobject_cast<QAbstractButton*>(frame->toolbarButton(kToolbarInsert));
+  ASSERT_NE(ok, nullptr);
+  ASSERT_NE(insert, nullptr);
+
+  struct Case {
+    const char* how;
+    int entry;
+    const char* typed;
+    std::function<void()> press;
+    int pressed;        // the event the press gives the card (the toolbar's goes to the frame)
+    const char* value;  // the variable then, as stored; null when the text is rejected
+  };
+  const Case cases[] = {
+      {"access key", kFlat, "34", [&] { ok->animateClick(); }, kOk, "34"},
+      {"Esc", kName, "XYZ", [&] { send(view->control(kName), QEvent::KeyPress, Qt::Key_Escape); },
+       kCancel, "XYZ       "},
+      {"toolbar", kName, "Abc", [&] { insert->click(); }, 0, "Abc       "},
+      {"refused", kFlat, "3a", [&] { ok->animateClick(); }, kOk, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    auto* entry = qobject_cast<QLineEdit*>(view->control(c.entry));
+    ASSERT_NE(entry, nullptr);
+    // The window as the model last showed it, before the user moves the focus.
+    settle();
+    entry->setFocus();
+    ASSERT_TRUE(until([&] { return QApplication::focusWidget() == entry; }));
+    settle();
+    ASSERT_EQ(QApplication::focusWidget(), entry);
+    log->clear();
+    entry->selectAll();
+    QTest::keyClicks(entry, c.typed);
+    c.press();
+    if (c.value == nullptr) {
+      ASSERT_TRUE(until([&] { return log->has(ev::Rejected, c.entry); }));
+      settle();
+      EXPECT_FALSE(log->has(ev::Accepted, c.pressed)) << "the press is dropped";
+      continue;
+    }
+    ASSERT_TRUE(until([&] { return log->has(ev::Accepted, c.entry); }));
+    EXPECT_EQ(log->with(ev::Accepted, c.entry).front().value, c.value);
+    if (c.pressed == 0) continue;
+    ASSERT_TRUE(until([&] { return log->has(ev::Accepted, c.pressed); }));
+    const std::vector<Taken> taken = log->with(ev::Accepted);
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].field, c.entry) << "the entry first";
+    EXPECT_EQ(taken[1].field, c.pressed);
   }
 }
 

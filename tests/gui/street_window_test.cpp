@@ -3,18 +3,22 @@
 // the thumb follows the highlighted street from the top to the last page and back; a right
 // click highlights the street under the mouse and brings the popup for it; a double click
 // opens the street card on that street outside select mode, and chooses it in select mode,
-// where the city directory positions at the chosen street.
+// where the city directory positions at the chosen street; there Enter in the list chooses
+// too.
 
 #include "layout/street_window.h"
 
 #include <QScrollBar>
 #include <QTest>
+#include <mutex>
 
+#include "data/files.h"
 #include "demo_town.h"
 #include "layout/frame_window.h"
 #include "layout/gorod_window.h"
 #include "layout/street_card_window.h"
 #include "program_harness.h"
+#include "runtime/locale/charset.h"
 #include "shell/globals.h"
 #include "street/street.h"
 
@@ -188,6 +192,45 @@ TEST_F(StreetList, ChosenFromTheCityDirectoryByTypingAndADoubleClick) {
   ASSERT_TRUE(until([&] { return viewOf("STREET") == nullptr; }));
   // The city directory stands at the first subscriber of the chosen street.
   ASSERT_TRUE(until([&] { return cityList->cellText(cityList->selectedRow(), 2) == chosen; }));
+}
+
+// In select mode choosing is the window's default button: Enter in the list chooses the
+// highlighted street, while Enter in the entry above the list only positions the list.
+TEST_F(StreetList, EnterInTheListChoosesInSelectMode) {
+  makeTown(500, kStreets - datatool::kDemoStreets);
+  ASSERT_NE(startProgram(), nullptr);
+  struct Result {
+    std::mutex mutex;
+    bool returned = false;
+    int32_t response = 0;
+    std::string street;
+  };
+  auto result = std::make_shared<Result>();
+  start([result] {
+    phonedir::GLOBALREQUEST = phonedir::SELECTRECORD;
+    phonedir::STREET();
+    std::lock_guard lock(result->mutex);
+    result->returned = true;
+    result->response = phonedir::GLOBALRESPONSE;
+    result->street = runtime::toUtf8(std::string(phonedir::STR.NAME));
+  });
+  WindowView* view = waitView("STREET");
+  PageList* list = waitList(view, street::BROWSE_1);
+  ASSERT_NE(list, nullptr);
+
+  enterText(view, street::STR_NAME, "пр. К");
+  ASSERT_TRUE(until([&] { return list->cellText(list->selectedRow(), 0) == "пр. Калинина"; }));
+  settle();
+  EXPECT_EQ(viewOf("STREET"), view) << "Enter in the entry chose nothing";
+
+  pressKey(list, Qt::Key_Return);
+  ASSERT_TRUE(until([&] {
+    std::lock_guard lock(result->mutex);
+    return result->returned;
+  }));
+  std::lock_guard lock(result->mutex);
+  EXPECT_EQ(result->response, phonedir::REQUESTCOMPLETED);
+  EXPECT_EQ(result->street, "пр. Калинина");
 }
 
 }  // namespace

@@ -145,6 +145,59 @@ TEST_F(RuntimeTest, ProcedureDrivenEndToEnd) {
   EXPECT_EQ(backend.takeTranscript(), expected);
 }
 
+// The user tabs out of a field whose text is then rejected: the procedure puts the focus back
+// into the field, and the Tab's move of the focus, queued behind the rejected text, still
+// reaches the procedure but no longer moves the focus on.
+TEST_F(RuntimeTest, TheProceduresFocusOutlastsTheUsersMovesQueuedBeforeIt) {
+  const WindowDef def = simpleWindow("PROC");
+  char name[10];
+  std::memset(name, ' ', sizeof name);
+  int32_t count = 7;
+  std::promise<void> held;
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<int> tabbedTo{0};
+  start([&] {
+    openWindow(def);
+    bind(1, bindString(name));
+    bind(2, bindLong(count));
+    select(2);
+    while (int e = event()) {
+      if (accepted() == 3) {  // holds the thread while the user's input piles up
+        held.set_value();
+        released.wait();
+      }
+      if (e == ev::Rejected) select(field());
+      if (e == ev::Selected) tabbedTo = field();
+      if (accepted() == 4) post(ev::CloseWindow);
+    }
+    closeWindow();
+  });
+  ASSERT_TRUE(waitIdle());
+  const WindowId window = backend.windowOf("PROC")->id;
+  Event press;
+  press.code = ev::Accepted;
+  press.field = 3;
+  deliver(window, press);
+  held.get_future().wait();
+  Event typed;
+  typed.code = ev::Accepted;
+  typed.field = 2;
+  typed.text = "12x";
+  deliver(window, typed);
+  Event tab;
+  tab.code = ev::Selected;
+  tab.field = 1;
+  deliver(window, tab);
+  release.set_value();
+  ASSERT_TRUE(waitIdle());
+  EXPECT_EQ(tabbedTo.load(), 1);
+  EXPECT_EQ(backend.windowOf("PROC")->focus, 2);
+  EXPECT_EQ(count, 7);
+  ASSERT_TRUE(driver.press("?OK"));
+  ASSERT_TRUE(waitFinished());
+}
+
 TEST_F(RuntimeTest, NewerWindowOfAThreadBlocksOnlyItsOlderOnes) {
   const WindowDef outer = simpleWindow("OUTER");
   const WindowDef inner = simpleWindow("INNER");
