@@ -149,7 +149,13 @@ void WindowHost::updateWindow(const runtime::WindowSnapshot& s) {
     frame_->apply(s);
     return;
   }
-  if (WindowView* v = view(s.id)) v->apply(s);
+  WindowView* v = view(s.id);
+  if (v == nullptr) return;
+  v->apply(s);
+  if (pendingActivation_ == s.id && v->isEnabled()) {
+    pendingActivation_ = 0;
+    activateView(*v);
+  }
 }
 
 void WindowHost::closeWindow(runtime::WindowId id) {
@@ -181,22 +187,44 @@ void WindowHost::closeWindow(runtime::WindowId id) {
 
 void WindowHost::activateNewest() {
   // The window used before the one that went: it gets the activation back, and with it the
-  // keyboard on its focus control. The frame is not raised: windows of their own that are
-  // still open stay in front of it.
+  // keyboard on its focus control. A window of the same thread is still disabled now, until
+  // its procedure's next display: it is activated then, since until then the keyboard would
+  // go elsewhere.
+  pendingActivation_ = 0;
   for (auto it = activation_.rbegin(); it != activation_.rend(); ++it) {
     WindowView* v = view(*it);
     if (v == nullptr || !v->outer()->isVisible() || v->outer()->isMinimized()) continue;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(v->outer()); sub != nullptr && frame_) {
-      if (frame_->isMinimized()) continue;
-      frame_->mdiArea()->setActiveSubWindow(sub);
-      frame_->activateWindow();
+    if (qobject_cast<QMdiSubWindow*>(v->outer()) != nullptr && frame_ && frame_->isMinimized())
+      continue;
+    if (v->isEnabled()) {
+      activateView(*v);
     } else {
-      v->raise();
-      v->activateWindow();
+      pendingActivation_ = v->id();
     }
     return;
   }
   if (frame_ && frame_->isVisible() && !frame_->isMinimized()) frame_->activateWindow();
+}
+
+void WindowHost::activateView(WindowView& v) {
+  // The frame is not raised: windows of their own that are still open stay in front of it.
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(v.outer()); sub != nullptr && frame_) {
+    frame_->mdiArea()->setActiveSubWindow(sub);
+    // As the frame comes to the front it gives the keyboard back to its previous focus widget,
+    // which moved to another work window while this one was disabled: the focus is put on
+    // this window's focus control once that is done.
+    QWidget* focus = v.control(v.snapshot().focus);
+    if (focus == nullptr) focus = v.focusWidget() != nullptr ? v.focusWidget() : &v;
+    if (frame_->isActiveWindow()) {
+      focus->setFocus(Qt::OtherFocusReason);
+    } else {
+      focusOnActivate_ = focus;
+      frame_->activateWindow();
+    }
+  } else {
+    v.raise();
+    v.activateWindow();
+  }
 }
 
 void WindowHost::activateWindow(runtime::WindowId id) {
@@ -230,6 +258,15 @@ bool WindowHost::eventFilter(QObject* watched, QEvent* event) {
         noteInput(static_cast<QWidget*>(watched));
       break;
     case QEvent::WindowActivate:
+      if (watched == frame_.data() && focusOnActivate_) {
+        QMetaObject::invokeMethod(
+            this,
+            [focus = focusOnActivate_] {
+              if (focus) focus->setFocus(Qt::OtherFocusReason);
+            },
+            Qt::QueuedConnection);
+        focusOnActivate_.clear();
+      }
       if (watched == frame_.data() && !frameReturning_) {
         // Everything the activation sets off runs before the queued reset below.
         frameReturning_ = true;
@@ -244,6 +281,7 @@ bool WindowHost::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void WindowHost::noteInput(QWidget* target) {
+  pendingActivation_ = 0;  // the user has chosen where to go on
   // Input reaches a work window before the activation it causes: a press into a work window
   // while a card is in front makes that work window the one in use.
   for (QWidget* w = target; w != nullptr; w = w->parentWidget()) {

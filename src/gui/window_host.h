@@ -51,6 +51,7 @@ class WindowHost : public QObject {
   void subWindowActivated(QMdiSubWindow* sub);
   void noteInput(QWidget* target);
   void activateNewest();
+  void activateView(WindowView& v);
   void cascade(QMdiSubWindow* sub);
   void minimised(QMdiSubWindow* sub);
   void noteActivated(runtime::WindowId id, bool announce);
@@ -71,6 +72,8 @@ class WindowHost : public QObject {
   std::vector<QPointer<QWidget>> retired_;   // closed windows awaiting deletion
   bool frameReturning_ = false;              // the frame is being activated right now
   bool closingRequests_ = false;
+  runtime::WindowId pendingActivation_ = 0;  // to activate once its procedure enables it
+  QPointer<QWidget> focusOnActivate_;        // takes the keyboard once the frame is active
 };
 
 }  // namespace gui
