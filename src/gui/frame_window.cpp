@@ -13,7 +13,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "gui/entry_edit.h"
 #include "gui/icons.h"
 #include "gui/tool_strip.h"
 #include "gui/window_timer.h"
@@ -82,13 +81,13 @@ FrameWindow::FrameWindow(const runtime::WindowSnapshot& s) : id_(s.id), thread_(
   toolbar_ = new ControlSet(
       nullptr, strip_,
       [this](const runtime::Event& e) {
-        // The buttons never take the focus, so an entry being edited in the active work
-        // window still has it: its text goes to that window first, as a click elsewhere would
-        // send it, and a text its picture refuses drops the press.
-        auto* entry = qobject_cast<EntryEdit*>(QApplication::focusWidget());
-        if (entry != nullptr && !entry->acceptEdited()) return;
+        // The buttons never take the focus, so an entry being edited in the window in use
+        // still holds its text: it goes to that window first, as a click elsewhere would send
+        // it, and a text its picture refuses drops the press.
+        if (toolbarGate_ && !toolbarGate_()) return;
         // The frame's procedure relays the press to the active work window.
         runtime::deliver(id_, e);
+        emit toolbarPressed();
       },
       this);
   toolbar_->setUnits(units_);

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -43,9 +44,18 @@ class FrameWindow : public QMainWindow {
   // The status text of the focused control, shown in the first zone; empty restores it.
   void showControlStatus(const QString& text);
 
+  // Asked before a toolbar press goes out, which the window in use must see with what its
+  // focused entry shows: false drops the press (the entry refused its text).
+  void setToolbarGate(std::function<bool()> gate) { toolbarGate_ = std::move(gate); }
+
   QAction* menuAction(int number) const;
   QWidget* toolbarButton(int number) const { return toolbar_->widget(number); }
   QLabel* statusZone(int index) const;
+
+ signals:
+  // A toolbar press went out: the frame, come to the front for the click, hands the keyboard
+  // back to the window in use.
+  void toolbarPressed();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -73,6 +83,7 @@ class FrameWindow : public QMainWindow {
   QTimer timer_;
   QString controlStatus_;
   bool built_ = false;
+  std::function<bool()> toolbarGate_;
   bool minimumSet_ = false;
   bool closing_ = false;
   bool threadModal_ = false;

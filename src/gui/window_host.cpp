@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "gui/entry_edit.h"
 #include "gui/frame_window.h"
 #include "gui/message_box.h"
 #include "gui/popup_menu.h"
@@ -63,6 +64,14 @@ void WindowHost::openWindow(const runtime::WindowSnapshot& s) {
     frame_ = new FrameWindow(s);
     connect(frame_->mdiArea(), &QMdiArea::subWindowActivated, this,
             &WindowHost::subWindowActivated);
+    frame_->setToolbarGate([this] {
+      WindowView* v = inUse();
+      auto* entry = v != nullptr ? qobject_cast<EntryEdit*>(v->focusWidget()) : nullptr;
+      return entry == nullptr || entry->acceptEdited();
+    });
+    connect(frame_, &FrameWindow::toolbarPressed, this, [this] {
+      if (WindowView* v = inUse(); v != nullptr && v->isEnabled()) activateView(*v);
+    });
     frame_->apply(s);
     if (!toolbar_.empty()) frame_->applyToolbar(toolbar_);
     frame_->setThreadModal(modal_[s.thread] > 0);
@@ -185,25 +194,32 @@ void WindowHost::closeWindow(runtime::WindowId id) {
   if (hadKeyboard) activateNewest();
 }
 
+WindowView* WindowHost::inUse() const {
+  for (auto it = activation_.rbegin(); it != activation_.rend(); ++it) {
+    WindowView* v = view(*it);
+    if (v != nullptr && v->outer()->isVisible() && !v->outer()->isMinimized()) return v;
+  }
+  return nullptr;
+}
+
 void WindowHost::activateNewest() {
   // The window used before the one that went: it gets the activation back, and with it the
   // keyboard on its focus control. A window of the same thread is still disabled now, until
   // its procedure's next display: it is activated then, since until then the keyboard would
   // go elsewhere.
   pendingActivation_ = 0;
-  for (auto it = activation_.rbegin(); it != activation_.rend(); ++it) {
-    WindowView* v = view(*it);
-    if (v == nullptr || !v->outer()->isVisible() || v->outer()->isMinimized()) continue;
-    if (qobject_cast<QMdiSubWindow*>(v->outer()) != nullptr && frame_ && frame_->isMinimized())
-      continue;
-    if (v->isEnabled()) {
-      activateView(*v);
-    } else {
-      pendingActivation_ = v->id();
-    }
+  const bool frameShown = frame_ && frame_->isVisible() && !frame_->isMinimized();
+  WindowView* v = inUse();
+  if (v == nullptr) {
+    if (frameShown) frame_->activateWindow();
     return;
   }
-  if (frame_ && frame_->isVisible() && !frame_->isMinimized()) frame_->activateWindow();
+  if (qobject_cast<QMdiSubWindow*>(v->outer()) != nullptr && !frameShown) return;
+  if (v->isEnabled()) {
+    activateView(*v);
+  } else {
+    pendingActivation_ = v->id();
+  }
 }
 
 void WindowHost::activateView(WindowView& v) {

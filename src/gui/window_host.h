@@ -50,6 +50,7 @@ class WindowHost : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void subWindowActivated(QMdiSubWindow* sub);
   void noteInput(QWidget* target);
+  WindowView* inUse() const;  // the window used last that is still open and shown
   void activateNewest();
   void activateView(WindowView& v);
   void cascade(QMdiSubWindow* sub);
