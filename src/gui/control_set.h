@@ -43,6 +43,11 @@ class ControlSet : public QObject {
   bool press(int number, int key);
   // Presses the window's default button the same way; false when it has none to press.
   bool pressDefault(int key);
+  // A button pressed without taking the focus (an access key, Esc, a button that never takes
+  // it), or the window's close box, acts on the record as the window shows it: the focused
+  // entry's edited text goes to the model first. False when the entry's picture refused the
+  // text: the press is dropped, and the field, rejected, keeps the focus.
+  bool acceptFocusedEntry();
 
   QWidget* widget(int number) const;
   int numberOf(const QObject* widget) const;  // 0 when not a control of this set
@@ -78,11 +83,6 @@ class ControlSet : public QObject {
   void send(runtime::Event event, int field);
   void accepted(int field, std::optional<std::string> text = std::nullopt);
   void sendSelected(int number);
-  // A button pressed without taking the focus (an access key, Esc, a button that never takes
-  // it) acts on the record as the window shows it: the focused entry's edited text goes to
-  // the model first. False when the entry's picture refused the text: the press is dropped,
-  // and the field, rejected, keeps the focus.
-  bool acceptFocusedEntry();
   // Turns a key or mouse press the control alerts into its alerted-key event; true when it
   // did (the control then never sees it). Notes the input that may accept a control next.
   bool alertedInput(QObject* watched, QEvent* event);

@@ -263,6 +263,8 @@ void WindowView::requestClose() {
     QApplication::beep();
     return;
   }
+  // The closing check must see what the focused entry shows, or an edit goes unasked.
+  if (!controls_->acceptFocusedEntry()) return;
   sendCode(runtime::ev::CloseWindow);
 }
 

@@ -213,6 +213,23 @@ TEST_F(Keyboard, AKeyThatPressesAButtonTakesTheFocusedEntrysTextFirst) {
     EXPECT_EQ(taken[0].field, c.entry) << "the entry first";
     EXPECT_EQ(taken[1].field, c.pressed);
   }
+
+  // The close box likewise: the window is asked to close once the entry's text is in.
+  auto* name = qobject_cast<QLineEdit*>(view->control(kName));
+  settle();
+  name->setFocus();
+  ASSERT_TRUE(until([&] { return QApplication::focusWidget() == name; }));
+  settle();
+  log->clear();
+  name->selectAll();
+  QTest::keyClicks(name, "Def");
+  view->outer()->close();
+  ASSERT_TRUE(until([&] { return log->has(ev::CloseWindow); }));
+  const std::vector<Taken> taken = log->all();
+  ASSERT_GE(taken.size(), 2u);
+  EXPECT_EQ(taken[0].code, ev::Accepted);
+  EXPECT_EQ(taken[0].field, kName) << "the entry first";
+  EXPECT_EQ(taken[0].value, "Def       ");
 }
 
 TEST_F(Keyboard, QtsOwnTextsAreRussian) {
