@@ -257,13 +257,10 @@ void WindowHost::activateWindow(runtime::WindowId id) {
   if (auto* sub = qobject_cast<QMdiSubWindow*>(v->outer()); sub != nullptr && frame_) {
     if (frame_->isMinimized()) frame_->showNormal();
     if (sub->isMinimized()) sub->showNormal();
-    frame_->mdiArea()->setActiveSubWindow(sub);
-    frame_->activateWindow();
-  } else {
-    if (v->isMinimized()) v->showNormal();
-    v->raise();
-    v->activateWindow();
+  } else if (v->isMinimized()) {
+    v->showNormal();
   }
+  activateView(*v);
 }
 
 bool WindowHost::eventFilter(QObject* watched, QEvent* event) {
