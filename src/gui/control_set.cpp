@@ -1,5 +1,6 @@
 #include "gui/control_set.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -11,6 +12,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "gui/entry_edit.h"
 #include "gui/icons.h"
@@ -74,16 +76,12 @@ QWidget* ControlSet::create(const runtime::ControlSnapshot& c) {
         auto* b = new QToolButton(parent);
         b->setAutoRaise(c.inToolbar);
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        connect(b, &QToolButton::clicked, this, [this, number] {
-          if (acceptFocusedEntry()) accepted(number);
-        });
+        connectPress(b, number);
         w = b;
       } else {
         auto* b = new QPushButton(parent);
         b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, number] {
-          if (acceptFocusedEntry()) accepted(number);
-        });
+        connectPress(b, number);
         w = b;
       }
       break;
@@ -105,6 +103,21 @@ QWidget* ControlSet::create(const runtime::ControlSnapshot& c) {
       edit->setPicture(c.picture, c.pictureWidth);
       connect(edit, &EntryEdit::accepted, this,
               [this, number](const QString& typed) { accepted(number, typed.toStdString()); });
+      connect(edit, &EntryEdit::refused, this, [this, edit] {
+        // A mouse press on a button takes the focus before the button sees the press, so the
+        // entry hands its text in first; refused, it must stop that press as it stops a key.
+        auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        if (button == nullptr || numberOf(button) == 0) return;
+        refusedPressOn_ = button;
+        // The field keeps the focus, as it does when Enter or Tab is refused.
+        QPointer<EntryEdit> field = edit;
+        QMetaObject::invokeMethod(
+            this,
+            [field] {
+              if (field) field->setFocus(Qt::OtherFocusReason);
+            },
+            Qt::QueuedConnection);
+      });
       w = edit;
       break;
     }
@@ -350,6 +363,17 @@ bool ControlSet::pressDefault(int key) {
     return item.snap.isDefault && item.snap.kind == ControlKind::Button;
   });
   return it != items_.end() && press(it->snap.number, key);
+}
+
+void ControlSet::connectPress(QAbstractButton* button, int number) {
+  connect(button, &QAbstractButton::pressed, this, [this, button] {
+    dropClick_ = refusedPressOn_ == button;
+    refusedPressOn_ = nullptr;
+  });
+  connect(button, &QAbstractButton::clicked, this, [this, number] {
+    if (std::exchange(dropClick_, false)) return;
+    if (acceptFocusedEntry()) accepted(number);
+  });
 }
 
 bool ControlSet::acceptFocusedEntry() {

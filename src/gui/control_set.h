@@ -20,6 +20,8 @@
 #include "runtime/event.h"
 #include "runtime/snapshot.h"
 
+class QAbstractButton;
+
 namespace gui {
 
 class ControlSet : public QObject {
@@ -73,6 +75,8 @@ class ControlSet : public QObject {
   };
 
   QWidget* create(const runtime::ControlSnapshot& c);
+  // A click sends the button's event once the focused entry's text is in.
+  void connectPress(QAbstractButton* button, int number);
   void update(Item& item, bool first);
   QRect geometryOf(const Item& item) const;
   QSize naturalSize(const Item& item) const;
@@ -99,6 +103,10 @@ class ControlSet : public QObject {
   int reportedFocus_ = 0;
   bool focusing_ = false;
   int lastInput_ = runtime::key::MouseLeft;  // the key or button of the user's last input
+  // The button whose mouse press took the focus from an entry that refused its text, and
+  // whether the click now under way is that press's.
+  QPointer<QWidget> refusedPressOn_;
+  bool dropClick_ = false;
 };
 
 }  // namespace gui

@@ -65,6 +65,7 @@ bool EntryEdit::accept() {
   const runtime::Picture picture(picture_);
   const auto stored = cp ? picture.deformat(*cp) : std::nullopt;
   setText(stored ? QString::fromStdString(runtime::toUtf8(picture.format(*stored))) : modelValue_);
+  if (!stored) emit refused();
   return stored.has_value();
 }
 

@@ -25,6 +25,8 @@ class EntryEdit : public QLineEdit {
 
  signals:
   void accepted(const QString& text);
+  // The text handed back was refused by the picture; the field shows the model's value again.
+  void refused();
 
  private:
   bool accept();

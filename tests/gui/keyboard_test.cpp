@@ -183,6 +183,10 @@ TEST_F(Keyboard, AKeyThatPressesAButtonTakesTheFocusedEntrysTextFirst) {
        kCancel, "XYZ       "},
       {"toolbar", kName, "Abc", [&] { insert->click(); }, 0, "Abc       "},
       {"refused", kFlat, "3a", [&] { ok->animateClick(); }, kOk, nullptr},
+      // A click moves the focus to the button first, so the entry hands its text in as it
+      // loses the focus; refused there, it must stop the click all the same.
+      {"mouse", kFlat, "35", [&] { QTest::mouseClick(ok, Qt::LeftButton); }, kOk, "35"},
+      {"mouse, refused", kFlat, "3b", [&] { QTest::mouseClick(ok, Qt::LeftButton); }, kOk, nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.how);
@@ -202,6 +206,8 @@ TEST_F(Keyboard, AKeyThatPressesAButtonTakesTheFocusedEntrysTextFirst) {
       ASSERT_TRUE(until([&] { return log->has(ev::Rejected, c.entry); }));
       settle();
       EXPECT_FALSE(log->has(ev::Accepted, c.pressed)) << "the press is dropped";
+      EXPECT_TRUE(until([&] { return QApplication::focusWidget() == entry; }))
+          << "the field keeps the focus";
       continue;
     }
     ASSERT_TRUE(until([&] { return log->has(ev::Accepted, c.entry); }));
