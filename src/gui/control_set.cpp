@@ -324,11 +324,11 @@ void ControlSet::update(Item& item, bool first) {
   w->setVisible(!hiddenInEffect(item));
 }
 
-void ControlSet::applyFocus(int number) {
-  if (number == appliedFocus_) return;
+void ControlSet::applyFocus(int number, int moves) {
+  if (moves == appliedMoves_) return;
   const Item* item = find(number);
   if (item == nullptr || !item->widget) {
-    appliedFocus_ = number;
+    appliedMoves_ = moves;
     return;
   }
   QWidget* target = item->widget;
@@ -346,8 +346,8 @@ void ControlSet::applyFocus(int number) {
   if (auto* entry = qobject_cast<EntryEdit*>(target)) entry->selectAll();
   // Reported here rather than by the focus event, which only comes while the window is the
   // active one. The model then holds the control that really has the focus.
-  appliedFocus_ = numberOf(target);
-  sendSelected(appliedFocus_);
+  appliedMoves_ = moves;
+  sendSelected(numberOf(target));
 }
 
 bool ControlSet::press(int number, int key) {
@@ -470,10 +470,7 @@ bool ControlSet::eventFilter(QObject* watched, QEvent* event) {
       if (event->type() == QEvent::FocusIn) {
         const Item* item = find(number);
         emit statusText(item != nullptr ? text(item->snap.statusText) : QString());
-        if (!focusing_) {
-          appliedFocus_ = number;
-          sendSelected(number);
-        }
+        if (!focusing_) sendSelected(number);
       } else {
         emit statusText(QString());
       }

@@ -38,8 +38,10 @@ class ControlSet : public QObject {
   // Builds the widgets on the first call; later calls update them. `windowWidth` in dialog
   // units (for controls as wide as the window).
   void apply(const std::vector<runtime::ControlSnapshot>& controls, int windowWidth);
-  // Moves the keyboard focus where the model says it is, when that changed.
-  void applyFocus(int number);
+  // Moves the keyboard focus where the model says it is, when the procedure moved it since
+  // (`moves` counts its moves). The model's focus alone may be older than the user's last
+  // move, whose notice is still on its way to the procedure.
+  void applyFocus(int number, int moves);
   // Presses a button by a key (runtime::key) as a click would; false when it cannot be
   // pressed (no such button, hidden or disabled).
   bool press(int number, int key);
@@ -99,7 +101,7 @@ class ControlSet : public QObject {
   int windowWidth_ = 0;
   std::vector<Item> items_;
   std::map<int, size_t> byNumber_;
-  int appliedFocus_ = 0;
+  int appliedMoves_ = -1;  // the procedure's focus moves given so far
   int reportedFocus_ = 0;
   bool focusing_ = false;
   int lastInput_ = runtime::key::MouseLeft;  // the key or button of the user's last input

@@ -127,7 +127,7 @@ void WindowView::apply(const runtime::WindowSnapshot& s) {
   applyPlacement(s, old, first);
   applyTimerPeriod(timer_, s.timer, old.timer, first);
   refreshEnabled();
-  controls_->applyFocus(s.focus);
+  controls_->applyFocus(s.focus, s.focusMoves);
   measureLists();
 }
 

@@ -243,7 +243,8 @@ bool ShownWindow::update(const Window& w, bool blocked) {
              assign(s.infoIcon, w.def.infoIcon) | assign(s.toolbarHeight, w.def.toolbarHeight) |
              assign(s.toolbarWallpaper, w.def.toolbarWallpaper) |
              assign(s.statusZones, w.def.statusZones) | assign(s.timer, w.timer) |
-             assign(s.focus, w.focus) | assign(s.blocked, blocked);
+             assign(s.focus, w.focus) | assign(s.focusMoves, w.focusMoves) |
+             assign(s.blocked, blocked);
   if (sources_.size() != w.controls.size()) {
     sources_.assign(w.controls.size(), Source{});
     s.controls.assign(w.controls.size(), ControlSnapshot{});

@@ -90,6 +90,9 @@ class Window {
   int escapeButton = 0;  // the button Esc presses (a form's Cancel); 0: Esc asks to close
   int timer = 0;
   int focus = 0;
+  // How many times the procedure moved the focus: a backend moves its own only when this
+  // changed, so that a display made before the user's latest move does not undo it.
+  int focusMoves = 0;
   std::vector<std::string> statusTexts;
   std::vector<Control> controls;  // definition order; changed only through find(), change()
   WindowDef def;                  // a copy: the window never depends on where its definition lives

@@ -219,6 +219,7 @@ void select(int number) {
     return;
   }
   w->focus = number;
+  ++w->focusMoves;
   // The focus moves the user made that are still queued came before this one: they must not
   // undo it (a Tab out of a field whose text is then rejected and selected again). The
   // backend has moved its focus already, so it is sent the whole window again.

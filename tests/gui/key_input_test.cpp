@@ -273,10 +273,27 @@ TEST_F(KeyInput, AnEntryTheProgramFocusesIsTypedOver) {
   auto* entry = qobject_cast<QLineEdit*>(controls_->widget(kEntry));
   ASSERT_NE(entry, nullptr);
   entry->setText("0");
-  controls_->applyFocus(kEntry);
+  controls_->applyFocus(kEntry, 1);
   EXPECT_EQ(entry->selectedText(), "0");
   QTest::keyClicks(entry, "777");
   EXPECT_EQ(entry->text(), "777");
+}
+
+// The procedure's focus reaches the window with every display, and a display may have been
+// made before the procedure took the user's last move of the focus.
+TEST_F(KeyInput, AnOlderDisplayDoesNotTakeTheFocusBackFromWhereTheUserMovedIt) {
+  build({});
+  client_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(client_.get()));
+  QWidget* entry = controls_->widget(kEntry);
+  QWidget* button = controls_->widget(kButton);
+  controls_->applyFocus(kEntry, 1);
+  ASSERT_EQ(QApplication::focusWidget(), entry);
+  button->setFocus(Qt::TabFocusReason);
+  controls_->applyFocus(kEntry, 1);
+  EXPECT_EQ(QApplication::focusWidget(), button) << "the display before the move";
+  controls_->applyFocus(kEntry, 2);
+  EXPECT_EQ(QApplication::focusWidget(), entry) << "the procedure moved it again";
 }
 
 }  // namespace
