@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 #include "browse/key_distribution.h"
 #include "data/standard_warning.h"
@@ -165,9 +166,11 @@ void Engine::showPage() {
 
 void Engine::readError() {
   view_.suspendReads();
+  ADDQUEUE = 1;
+  // The reads after a failed one in the same operation fail too: one message, one close.
+  if (std::exchange(readErrorShown_, true)) return;
   phonedir::STANDARDWARNING(35, def_.fileLabel);
   runtime::post(runtime::ev::CloseWindow);
-  ADDQUEUE = 1;
 }
 
 // --- row transfer ---

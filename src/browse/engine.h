@@ -208,7 +208,8 @@ class Engine {
     std::vector<std::string> buffers;
   };
   std::vector<Ends> ends_;
-  int event_ = 0;  // the event being served
+  int event_ = 0;                // the event being served
+  bool readErrorShown_ = false;  // the window was told to close after a read that failed
 };
 
 }  // namespace browse

@@ -282,7 +282,11 @@ class SearchWindow {
       poisk.rollback();
       return;
     }
-    if (!failed && search::finishResultFile(poisk) != storage::kOk) {
+    if (failed) {
+      // What this search appended goes, and with it the keys' being out of date: the file is
+      // empty and whole again, so that the sort buttons and the next search still work on it.
+      if (poisk.isOpen()) poisk.rollback();
+    } else if (search::finishResultFile(poisk) != storage::kOk) {
       STANDARDWARNING(14);
       failed = true;
     }

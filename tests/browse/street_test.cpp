@@ -111,6 +111,25 @@ TEST_F(StreetStationTest, AStreetDeletedElsewhereLeavesANeighbourHighlighted) {
   EXPECT_TRUE(runtime::waitFinished());
 }
 
+// A street edited by hand so that it cannot be read, alone in its file: the opening reads of
+// the list (the first street, the last, the page) all meet it, and the error is told once
+// before the list closes.
+TEST_F(StreetStationTest, AnUnreadableStreetIsToldOnceAndClosesTheList) {
+  ASSERT_EQ(test::editFile("STREET.db",
+                           "DELETE FROM records WHERE NUM <> 3; UPDATE records SET "
+                           "NAME = x'" +
+                               std::string(60, '4') + "'"),
+            "");
+  runtime::start(&STREET);
+  ASSERT_TRUE(runtime::waitFinished());
+  const auto transcript = backend.takeTranscript();
+  EXPECT_EQ(std::count_if(transcript.begin(), transcript.end(),
+                          [](const std::string& l) { return l.rfind("message", 0) == 0; }),
+            1)
+      << ::testing::PrintToString(transcript);
+  EXPECT_TRUE(transcriptHas(transcript, "message \"Ошибка извлечения записи\""));
+}
+
 // A street deleted while its card is open: the first save meets the conflict, the next one
 // an error the user can leave by, and neither writes the street back or changes another.
 TEST_F(StreetStationTest, AStreetDeletedUnderItsCardIsNotWrittenBack) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "../data/data_fixture.h"
+#include "../data/data_fixture_files.h"
 #include "data/files.h"
 #include "demo_town.h"
 #include "runtime/headless_driver.h"
@@ -151,6 +152,34 @@ TEST_F(PoiskTest, AResultFileThatCannotBeMadeIsReportedAndNoOldRowsShow) {
   fs::remove(POISK_PATH());
   search("4**");
   EXPECT_TRUE(allBeginWith(shownNumbers(), '4')) << "the next search works again";
+}
+
+// A subscriber edited by hand so that it cannot be read ends the search with the read
+// message. The result file is left whole and empty: the sort buttons still work on the hidden
+// list, with no message of their own, and the window stays open.
+TEST_F(PoiskTest, ASearchEndedByAnUnreadableSubscriberLeavesTheWindowWorking) {
+  openSearch();
+  // A number longer than its field, in the middle of the numbers beginning with 3.
+  const std::string where =
+      "WHERE id = (SELECT min(id) FROM records WHERE hex(PHONE) LIKE '3338%')";
+  ASSERT_EQ(test::editFile("PHONE.db", "UPDATE records SET PHONE = x'3338393939393939' " + where),
+            "");
+  search("3*");  // those before it in the key's order are written before the scan meets it
+  auto transcript = backend.takeTranscript();
+  ASSERT_FALSE(transcript.empty());
+  EXPECT_EQ(transcript[0].rfind("message \"Ошибка извлечения записи\"", 0), 0u) << transcript[0];
+  EXPECT_TRUE(shownNumbers().empty());
+  for (const char* sort : {"?BUTTON1", "?BUTTON2", "?BUTTON3"}) {
+    SCOPED_TRACE(sort);
+    ASSERT_TRUE(driver.press(sort));
+    for (const std::string& line : backend.takeTranscript())
+      EXPECT_EQ(line.rfind("message", 0), std::string::npos) << line;
+    ASSERT_TRUE(backend.windowOf("POISK").has_value()) << "the window stays open";
+    EXPECT_TRUE(shownNumbers().empty());
+  }
+  ASSERT_EQ(test::editFile("PHONE.db", "DELETE FROM records WHERE length(PHONE) > 6"), "");
+  search("3*");
+  EXPECT_TRUE(allBeginWith(shownNumbers(), '3'));
 }
 
 TEST_F(PoiskTest, TwoProgramsSearchingInOneFolderKeepTheirOwnResults) {
