@@ -303,7 +303,7 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
   // The frame's procedure decides; it closes the frame through its model.
   event->ignore();
   if (usable()) {
-    sendCode(runtime::ev::CloseWindow);
+    if (!closeGate_ || closeGate_()) sendCode(runtime::ev::CloseWindow);
   } else {
     QApplication::beep();
   }

@@ -47,6 +47,10 @@ class FrameWindow : public QMainWindow {
   // Asked before a toolbar press goes out, which the window in use must see with what its
   // focused entry shows: false drops the press (the entry refused its text).
   void setToolbarGate(std::function<bool()> gate) { toolbarGate_ = std::move(gate); }
+  // Whether the user can work with the frame now (its procedure is not busy with a box).
+  bool usable() const { return !snap_.blocked && !threadModal_; }
+  // Asked before a close of the frame reaches its procedure; false drops the close.
+  void setCloseGate(std::function<bool()> gate) { closeGate_ = std::move(gate); }
 
   QAction* menuAction(int number) const;
   QWidget* toolbarButton(int number) const { return toolbar_->widget(number); }
@@ -69,7 +73,6 @@ class FrameWindow : public QMainWindow {
   void refreshStatus();
   void keepStatusWhole();
   void sendCode(int code, int field = 0) const;
-  bool usable() const { return !snap_.blocked && !threadModal_; }
 
   runtime::WindowId id_ = 0;
   runtime::ThreadId thread_ = 0;
@@ -84,6 +87,7 @@ class FrameWindow : public QMainWindow {
   QString controlStatus_;
   bool built_ = false;
   std::function<bool()> toolbarGate_;
+  std::function<bool()> closeGate_;
   bool minimumSet_ = false;
   bool closing_ = false;
   bool threadModal_ = false;

@@ -107,6 +107,11 @@ void QtBackend::halt(const std::string& text) {
   });
 }
 
+bool QtBackend::closeFromOutside() {
+  post([this] { host_->closeFromOutside(); });
+  return true;
+}
+
 void QtBackend::beep() {
   post([] { QApplication::beep(); });
 }

@@ -42,6 +42,7 @@ class QtBackend : public runtime::Backend {
   void beep() override;
   void setWaitCursor(runtime::ThreadId thread, bool on) override;
   runtime::ThreadId activeThread() override;
+  bool closeFromOutside() override;
   void quit(int exitCode) override;
 
   // The exit code the program asked to quit with.

@@ -1,5 +1,6 @@
 #include "gui/window_host.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCursor>
 #include <QLayout>
@@ -64,6 +65,7 @@ void WindowHost::openWindow(const runtime::WindowSnapshot& s) {
     frame_ = new FrameWindow(s);
     connect(frame_->mdiArea(), &QMdiArea::subWindowActivated, this,
             &WindowHost::subWindowActivated);
+    frame_->setCloseGate([this] { return readyToClose(); });
     frame_->setToolbarGate([this] {
       WindowView* v = inUse();
       auto* entry = v != nullptr ? qobject_cast<EntryEdit*>(v->focusWidget()) : nullptr;
@@ -430,6 +432,34 @@ void WindowHost::setWaitCursor(runtime::ThreadId thread, bool on) {
     if (v->thread() == thread) v->setBusyCursor(on);
   }
   if (frame_ && frame_->thread() == thread) frame_->setBusyCursor(on);
+}
+
+void WindowHost::closeFromOutside() {
+  if (frame_ && frame_->isVisible() && frame_->usable()) {
+    frame_->close();
+  } else {
+    runtime::closeFrame();
+  }
+}
+
+bool WindowHost::readyToClose() {
+  // The text being typed in each window goes to its procedure before the close-down asks that
+  // window to close: the closing check has to see the edit. A text the field refuses stops
+  // the close, as it stops a button.
+  for (WindowView* v : views()) {
+    auto* entry = qobject_cast<EntryEdit*>(v->focusWidget());
+    if (entry != nullptr && !entry->acceptEdited()) {
+      if (v->isEnabled()) activateView(*v);
+      return false;
+    }
+  }
+  // A box that only informs holds nothing to decide, and its procedure can close only once it
+  // is answered.
+  for (const QPointer<QWidget>& w : std::vector<QPointer<QWidget>>(requests_)) {
+    auto* box = qobject_cast<QMessageBox*>(w.data());
+    if (box != nullptr && box->buttons().size() == 1) box->buttons().front()->click();
+  }
+  return true;
 }
 
 void WindowHost::closeRequests() {

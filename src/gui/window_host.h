@@ -41,6 +41,9 @@ class WindowHost : public QObject {
   void setWaitCursor(runtime::ThreadId thread, bool on);
   // Closes the message boxes and menus still up; their threads were released already.
   void closeRequests();
+  // The program asked to close from outside: the frame closes as by its close button, or the
+  // runtime is asked directly while there is no frame to close yet.
+  void closeFromOutside();
 
   FrameWindow* frame() const;
   WindowView* view(runtime::WindowId id) const;
@@ -60,6 +63,8 @@ class WindowHost : public QObject {
   void changeThreadModal(runtime::ThreadId thread, int delta);
   void applyThreadState(WindowView& view);
   QWidget* dialogParent() const;
+  // Before the program is asked to close: false when that must not go ahead.
+  bool readyToClose();
 
   PendingReplies& replies_;
   std::atomic<runtime::ThreadId>& activeThread_;

@@ -66,6 +66,12 @@ class Backend {
   // The thread that owns the active window; 0 when none.
   virtual ThreadId activeThread() = 0;
 
+  // The program is asked to close from outside (a signal). A backend that shows the frame
+  // closes it as its close button does, so that what the user is typing and the boxes up are
+  // seen to first, and returns true; false leaves the close to the runtime. Called under the
+  // runtime's lock: it may only hand the work on, never call the runtime.
+  virtual bool closeFromOutside() { return false; }
+
   // The program's main procedure has returned (or halted): leave the backend's loop.
   virtual void quit(int exitCode) = 0;
 };

@@ -89,4 +89,11 @@ void closeFrame() {
   if (!detail::stopped()) detail::requestCloseDownLocked();
 }
 
+void closeFromOutside() {
+  std::lock_guard guard(detail::lock());
+  if (detail::stopped()) return;
+  Backend* backend = detail::backendOrNull();
+  if (backend == nullptr || !backend->closeFromOutside()) detail::requestCloseDownLocked();
+}
+
 }  // namespace runtime

@@ -26,7 +26,7 @@ CloseSignals::CloseSignals() {
       int signal = 0;
       if (sigwait(&set, &signal) != 0) continue;
       if (ending_.load()) return;
-      closeFrame();
+      closeFromOutside();
     }
   });
 }

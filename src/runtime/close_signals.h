@@ -2,7 +2,7 @@
 // SIGTERM and SIGINT (a session logging out, Ctrl+C) close the frame as its close button does,
 // so procedures can still refuse and save. The program enables this once, first thing in
 // main(): the signals are blocked in the calling thread and every thread started after it, and
-// one watcher thread takes them with sigwait() and calls closeFrame().
+// one watcher thread takes them with sigwait() and calls closeFromOutside().
 
 #include <atomic>
 #include <thread>

@@ -43,8 +43,11 @@ ThreadId thread();
 bool stopping();
 // Ends the calling procedure at once; its windows close without being shown again.
 [[noreturn]] void stopThread();
-// Closes the frame as its close button does; from any thread (SIGTERM and SIGINT come here).
+// Closes the frame as its close button does; from any thread.
 void closeFrame();
+// A close asked from outside the program (SIGTERM, SIGINT): the backend's frame closes as
+// by its close button when there is one, else as closeFrame() does.
+void closeFromOutside();
 
 // Waits until every procedure thread is idle: blocked in event() with nothing queued for its
 // current window. False when the time runs out.

@@ -75,6 +75,7 @@ void notifyIfIdleLocked();
 // did. On one core it returns at once: the thread it waits for could not run meanwhile.
 bool spinUntil(const std::function<bool()>& changed, std::chrono::microseconds limit);
 Backend& backend();
+Backend* backendOrNull();  // under lock(): null before init()
 // The calling thread's state; nullptr on threads the runtime did not start.
 ThreadState* self();
 // True once the program stops: after a halt, or shutdown().

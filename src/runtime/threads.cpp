@@ -109,6 +109,9 @@ bool spinUntil(const std::function<bool()>& changed, std::chrono::microseconds l
 Backend& backend() {
   return *current;
 }
+Backend* backendOrNull() {
+  return current;
+}
 ThreadState* self() {
   return me;
 }

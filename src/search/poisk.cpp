@@ -237,6 +237,8 @@ class SearchWindow {
   }
 
   void information(const char* caption, const char* text) {
+    // The program is closing: a box now would only hold the close up.
+    if (runtime::stopping()) return;
     runtime::messageBox(runtime::cp(text), runtime::cp(caption), runtime::Icon::Information,
                         runtime::button::Ok, runtime::button::Ok);
   }

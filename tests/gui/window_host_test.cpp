@@ -3,6 +3,7 @@
 // takes the keyboard back when the one in front of it goes away.
 
 #include <QAbstractButton>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -125,6 +126,52 @@ TEST_F(WindowHostTest, TheWindowUnderTheOneThatWentTakesTheKeyboardBack) {
     TearDown();
     SetUp();
   }
+}
+
+// The program asked to close from outside (a signal): the text being typed in a card reaches
+// its procedure before the close-down asks the card to close, so that its closing check sees
+// the edit; a box that only informs is answered, so that its procedure can go on to close.
+TEST_F(WindowHostTest, AProgramAskedToCloseTakesTheTypedTextAndAnswersABoxThatOnlyInforms) {
+  ASSERT_NE(openFrame(), nullptr);
+  constexpr int kName = 3;
+  struct Fields {
+    char name[10] = {};
+  };
+  auto fields = std::make_shared<Fields>();
+  WindowDef card = testWindow("CARD", false);
+  card.controls = {testControl(kName, ControlKind::Entry, "?NAME", {4, 44, 60, 10})};
+  card.controls[0].picture = "s10";
+  auto cardLog = std::make_shared<EventLog>();
+  start(windowProc(card, cardLog, [fields] {
+    runtime::bind(kName, runtime::bindString(fields->name));
+    runtime::select(kName);
+    runtime::display();
+  }));
+  WindowView* cardView = waitView("CARD");
+  ASSERT_NE(cardView, nullptr);
+  auto* entry = qobject_cast<QLineEdit*>(cardView->control(kName));
+  ASSERT_NE(entry, nullptr);
+  ASSERT_TRUE(until([&] { return QApplication::focusWidget() == entry; }));
+  settle();
+  cardLog->clear();
+  QTest::keyClicks(entry, "Abc");
+
+  auto infoLog = std::make_shared<EventLog>();
+  start(windowProc(windowWithButtons("INFO", true), infoLog, [] {
+    runtime::messageBox(runtime::cp("Данных нет"), "", runtime::Icon::Information,
+                        runtime::button::Ok, runtime::button::Ok);
+  }));
+  ASSERT_TRUE(until([&] { return qobject_cast<QMessageBox*>(QApplication::activeWindow()); }));
+
+  runtime::closeFromOutside();
+  ASSERT_TRUE(until([&] { return cardLog->has(runtime::ev::CloseDown); }));
+  const std::vector<Taken> taken = cardLog->all();
+  ASSERT_GE(taken.size(), 2u);
+  EXPECT_EQ(taken[0].code, runtime::ev::Accepted);
+  EXPECT_EQ(taken[0].field, kName) << "the entry first";
+  EXPECT_EQ(taken[0].value, "Abc       ");
+  EXPECT_TRUE(until([&] { return infoLog->has(runtime::ev::CloseDown); }))
+      << "the box was answered and its window asked to close";
 }
 
 }  // namespace
