@@ -140,6 +140,16 @@ void Engine::ASSIGNBUTTONS() {
   }
 }
 
+bool Engine::offersOnToolbar(int button) const {
+  // The buttons ASSIGNBUTTONS enables. Another window may have set the toolbar since (its
+  // focus gain arriving after this card's): a press the card does not offer is not its own.
+  if (request_.ORIGINALREQUEST == INSERTRECORD) return button == tb::Down || button == tb::Insert;
+  if (request_.ORIGINALREQUEST == CHANGERECORD) {
+    return button == tb::Insert || (button >= tb::Bottom && button <= tb::Up);
+  }
+  return false;
+}
+
 void Engine::CLOSINGWINDOW() {
   UPDATE_RELOOP = false;
   if (request_.LOCALRESPONSE == REQUESTCOMPLETED) return;
@@ -276,7 +286,7 @@ bool Engine::windowEvent(int event) {
   if (accepted == tb::History) HISTORYFIELD();
   if (event == ev::Completed && !save()) return false;
   if (def_.takesToolbar && TOOLBARMODE == 1) {
-    if (accepted == tb::Insert || (accepted >= tb::Bottom && accepted <= tb::Up)) {
+    if (offersOnToolbar(accepted)) {
       phonedir::VCRREQUEST = accepted;
       runtime::post(ev::Accepted, def_.ok);
     }

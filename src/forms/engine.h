@@ -47,6 +47,7 @@ class Engine {
   bool save();
   void saveChange();
   void refocus();
+  bool offersOnToolbar(int button) const;  // one of the buttons ASSIGNBUTTONS enables
   std::string image() const;
 
   Def def_;

@@ -457,6 +457,10 @@ bool ControlSet::alertedInput(QObject* watched, QEvent* event) {
       return false;
   }
   if (!alerts(item->snap.alertKeys, code)) return false;
+  // The history key puts a saved value back into the field: the text typed over it goes.
+  if (code == runtime::key::CtrlApostrophe) {
+    if (auto* entry = qobject_cast<EntryEdit*>(watched)) entry->dropEdit();
+  }
   send(alertEvent(code), number);
   return true;
 }

@@ -50,6 +50,12 @@ void EntryEdit::showValue(const QString& value) {
   }
 }
 
+void EntryEdit::dropEdit() {
+  setText(modelValue_);
+  setModified(false);
+  awaitingModel_ = true;
+}
+
 bool EntryEdit::acceptEdited() {
   return !isModified() || accept();
 }

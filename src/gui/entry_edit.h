@@ -22,6 +22,9 @@ class EntryEdit : public QLineEdit {
   // back: a press that leaves the focus here (an access key, Esc, a toolbar button) must act
   // on what the field shows. False when the picture refused the text.
   bool acceptEdited();
+  // Drops what the user typed and did not hand back: the field shows the model's value again,
+  // and the model's next value replaces it whatever it is.
+  void dropEdit();
 
  signals:
   void accepted(const QString& text);

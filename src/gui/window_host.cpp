@@ -181,6 +181,9 @@ void WindowHost::closeWindow(runtime::WindowId id) {
   if (it == views_.end()) return;
   QPointer<WindowView> v = it->second;
   views_.erase(it);
+  // The window in use, even when its activation is still on its way (a box over it was just
+  // answered, and the box's activation of it has not arrived).
+  const bool inUse = !activation_.empty() && activation_.back() == id;
   std::erase(activation_, id);
   publishActiveThread();
   if (!v) return;
@@ -188,7 +191,7 @@ void WindowHost::closeWindow(runtime::WindowId id) {
   QWidget* outer = v->outer();
   // A window of its own that had the keyboard leaves nothing active behind it: with no window
   // manager nobody else hands the activation on. A work window in the area has the area do it.
-  const bool hadKeyboard = outer->isWindow() && outer->isActiveWindow();
+  const bool hadKeyboard = outer->isWindow() && (outer->isActiveWindow() || inUse);
   outer->hide();
   outer->deleteLater();
   std::erase_if(retired_, [](const QPointer<QWidget>& w) { return w.isNull(); });

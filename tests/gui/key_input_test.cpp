@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 
 #include "gui/control_set.h"
+#include "gui/entry_edit.h"
 #include "gui/page_list.h"
 #include "gui_harness.h"
 
@@ -264,6 +265,27 @@ TEST_F(KeyInput, EntriesAndButtonsAlertWhatTheyAreToldToAndAcceptWithTheirKey) {
   press(entry, Qt::Key_Apostrophe, Qt::ControlModifier);
   press(entry, Qt::Key_F1);
   EXPECT_EQ(take(), std::vector<Sent>{});
+}
+
+// The history key asks the procedure to put a saved value into the field: what was typed over
+// the field's value and not handed in goes, even when the procedure's answer is that very value.
+TEST_F(KeyInput, TheHistoryKeyDropsWhatWasTypedOverTheField) {
+  build({key::CtrlApostrophe});
+  auto* entry = qobject_cast<EntryEdit*>(controls_->widget(kEntry));
+  ASSERT_NE(entry, nullptr);
+  entry->showValue("X");
+  entry->setFocus();
+  entry->end(false);
+  QTest::keyClicks(entry, "ZZZ");
+  ASSERT_EQ(entry->text(), "XZZZ");
+  press(entry, Qt::Key_Apostrophe, Qt::ControlModifier);
+  EXPECT_EQ(
+      take(),
+      (std::vector<Sent>{{ev::AlertKey, kEntry, key::CtrlApostrophe, key::CtrlApostrophe, 0}}))
+      << "the typed text is not handed in";
+  EXPECT_EQ(entry->text(), "X");
+  entry->showValue("Y");
+  EXPECT_EQ(entry->text(), "Y") << "the value the procedure put back";
 }
 
 // The focus given by the program, as Tab gives it: an entry's text is selected, so what is

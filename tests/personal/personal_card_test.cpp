@@ -94,5 +94,30 @@ TEST_F(PersonalCardTest, TheCardReopensWhereTheUserMovedIt) {
   EXPECT_EQ(card->y, 21);
 }
 
+// The frame's toolbar may show another window's buttons for a moment (that window's focus
+// gain came after the card took the toolbar). A press the insert card does not offer (only
+// "save and add another" is its) must not save the card and move on.
+TEST_F(PersonalCardTest, AnInsertCardTakesNoToolbarPressItDoesNotOffer) {
+  driver.key("?LIST:2", runtime::key::Insert);
+  driver.type("?PER:NAME", "Почта");
+  const auto card = backend.windowOf("PERS_UPD");
+  ASSERT_TRUE(card);
+  backend.takeTranscript();
+  for (int button : {layout::frame::TBARBRWTOP, layout::frame::TBARBRWBOTTOM,
+                     layout::frame::TBARBRWPAGEDOWN, layout::frame::TBARBRWUP}) {
+    runtime::Event press;
+    press.code = runtime::ev::Accepted;
+    press.field = button;
+    runtime::deliver(card->id, press);
+    ASSERT_TRUE(runtime::waitIdle());
+  }
+  EXPECT_TRUE(backend.takeTranscript().empty()) << "no card closed or opened, no question";
+  EXPECT_EQ(value("?PER:NAME"), "Почта");
+  PER_RECORD r{};
+  storage::KeyedFile file(PERSONAL_FILE(), &r);
+  ASSERT_EQ(file.open(), 0);
+  EXPECT_EQ(file.records(), 3) << "nothing saved";
+}
+
 }  // namespace
 }  // namespace phonedir
