@@ -283,7 +283,12 @@ void Engine::POSTVCREDIT1() {
 void Engine::POSTVCREDIT2() {
   runtime::control(def_.buttons.list).selected = CURRENTCHOICE;
   NEWSELECTION();
-  if (readRow(CURRENTCHOICE)) view_.reget(rowBuffer_.POSITION);
+  // Read again with change detection armed, as for a card opened from the list: the card
+  // that comes next must not write over what another station changes meanwhile.
+  if (readRow(CURRENTCHOICE)) {
+    view_.watch();
+    view_.reget(rowBuffer_.POSITION);
+  }
   view_.close();
   showPage();
 }

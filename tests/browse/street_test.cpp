@@ -16,6 +16,7 @@
 #include "../data/data_fixture_files.h"
 #include "data/files.h"
 #include "data/records.h"
+#include "layout/frame_window.h"
 #include "runtime/headless_driver.h"
 #include "runtime/locale/charset.h"
 #include "shell/globals.h"
@@ -93,6 +94,32 @@ TEST_F(StreetStationTest, AChangeFromAnotherStationIsNeverOverwritten) {
   driver.press("?OK");
   EXPECT_EQ(streetName(2), "Моя улица");
   EXPECT_EQ(test::integrityCheck("STREET.db"), "ok");
+}
+
+// The card the toolbar moves on to the next street watches that street as a card opened on it
+// from the list does: another station's change made meanwhile is not written over.
+TEST_F(StreetStationTest, ACardMovedOnByTheToolbarDoesNotOverwriteAnotherStationsChange) {
+  runtime::start(&STREET);
+  ASSERT_TRUE(runtime::waitIdle());
+  driver.key("?BROWSE:1", runtime::key::CtrlEnter);
+  ASSERT_EQ(value("?STR:NAME"), "Абрикосовая");
+  const auto card = backend.windowOf("STREET_UPD");
+  ASSERT_TRUE(card);
+  runtime::Event next;  // the frame's "next record", as the frame relays it
+  next.code = runtime::ev::Accepted;
+  next.field = layout::frame::TBARBRWDOWN;
+  runtime::deliver(card->id, next);
+  ASSERT_TRUE(runtime::waitIdle());
+  ASSERT_EQ(value("?STR:NAME"), "Берёзовая");
+
+  ASSERT_EQ(otherStation("rename 2 Берёзовый_бульвар"), 0);
+  backend.takeTranscript();
+  driver.type("?STR:NAME", "Моя улица");
+  driver.press("?OK");
+  EXPECT_TRUE(transcriptHas(
+      backend.takeTranscript(),
+      "message \"Ошибка при обновлении записи\" \"Эта запись была изменена с другой станции."));
+  EXPECT_EQ(streetName(2), "Берёзовый_бульвар");
 }
 
 TEST_F(StreetStationTest, AStreetDeletedElsewhereLeavesANeighbourHighlighted) {
