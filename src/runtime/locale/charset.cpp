@@ -7,6 +7,9 @@
 namespace runtime {
 namespace {
 
+// The one byte without a character; shown as the control character of its number.
+constexpr char32_t kUnassigned = 0x98;
+
 // Code points of bytes 0x80..0xBF; 0xC0..0xFF are U+0410..U+044F in order.
 constexpr std::array<char32_t, 64> kHigh = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
@@ -101,7 +104,7 @@ void toUtf8(std::string_view cp1251, std::string& into) {
     for (int b = 0; b < 256; ++b) {
       const char32_t c = cp1251ToUnicode(static_cast<unsigned char>(b));
       std::string one;
-      appendUtf8(one, c == 0 && b != 0 ? char32_t{0xFFFD} : c);
+      appendUtf8(one, c == 0 && b != 0 ? static_cast<char32_t>(b) : c);
       auto& entry = table[static_cast<size_t>(b)];
       std::copy(one.begin(), one.end(), entry.begin());
       entry[3] = static_cast<char>(one.size());
@@ -125,7 +128,7 @@ std::optional<std::string> fromUtf8(std::string_view utf8) {
   while (i < utf8.size()) {
     const auto c = decodeUtf8(utf8, i);
     if (!c) return std::nullopt;
-    const int b = unicodeToCp1251(*c);
+    const int b = *c == kUnassigned ? static_cast<int>(kUnassigned) : unicodeToCp1251(*c);
     if (b < 0) return std::nullopt;
     out += static_cast<char>(b);
   }

@@ -15,7 +15,9 @@ char32_t cp1251ToUnicode(unsigned char byte);
 // The CP1251 byte of a code point, or -1 when CP1251 has no such character.
 int unicodeToCp1251(char32_t code);
 
-// CP1251 text as UTF-8. The unassigned byte 0x98 becomes U+FFFD. The second writes it into
+// CP1251 text as UTF-8. The unassigned byte 0x98 becomes the control character of its number,
+// U+0098, which fromUtf8() turns back into it: text that holds it (a file edited with other
+// tools) can be edited and saved without losing it. The second writes it into
 // `into`, reusing its storage, and must not be given a view of `into` itself.
 std::string toUtf8(std::string_view cp1251);
 void toUtf8(std::string_view cp1251, std::string& into);
