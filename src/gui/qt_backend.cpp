@@ -62,20 +62,22 @@ void QtBackend::activateWindow(runtime::WindowId id) {
   post([this, id] { host_->activateWindow(id); });
 }
 
-void QtBackend::updateToolbar(const std::vector<runtime::ControlSnapshot>& buttons) {
+void QtBackend::updateToolbar(runtime::ThreadId thread,
+                              const std::vector<runtime::ControlSnapshot>& buttons) {
   {
     std::lock_guard lock(pendingMutex_);
-    const bool scheduled = pendingToolbar_.has_value();
-    pendingToolbar_ = buttons;
+    const bool scheduled = !pendingToolbars_.empty();
+    std::erase_if(pendingToolbars_, [thread](const auto& p) { return p.first == thread; });
+    pendingToolbars_.emplace_back(thread, buttons);
     if (scheduled) return;
   }
   post([this] {
-    std::optional<std::vector<runtime::ControlSnapshot>> latest;
+    std::vector<std::pair<runtime::ThreadId, std::vector<runtime::ControlSnapshot>>> copies;
     {
       std::lock_guard lock(pendingMutex_);
-      latest.swap(pendingToolbar_);
+      copies.swap(pendingToolbars_);
     }
-    if (latest) host_->updateToolbar(*latest);
+    for (const auto& [thread, buttons] : copies) host_->updateToolbar(thread, buttons);
   });
 }
 

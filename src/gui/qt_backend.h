@@ -35,7 +35,8 @@ class QtBackend : public runtime::Backend {
   void updateWindow(const runtime::WindowSnapshot& window) override;
   void closeWindow(runtime::WindowId id) override;
   void activateWindow(runtime::WindowId id) override;
-  void updateToolbar(const std::vector<runtime::ControlSnapshot>& buttons) override;
+  void updateToolbar(runtime::ThreadId thread,
+                     const std::vector<runtime::ControlSnapshot>& buttons) override;
   int messageBox(const runtime::MessageRequest& request) override;
   int popup(const runtime::PopupRequest& request) override;
   void halt(const std::string& text) override;
@@ -65,7 +66,8 @@ class QtBackend : public runtime::Backend {
   // is drawn in its newest state only.
   std::mutex pendingMutex_;
   std::map<runtime::WindowId, runtime::WindowSnapshot> pendingWindows_;
-  std::optional<std::vector<runtime::ControlSnapshot>> pendingToolbar_;
+  // Toolbar copies not yet handed to the host: each thread's latest, oldest first.
+  std::vector<std::pair<runtime::ThreadId, std::vector<runtime::ControlSnapshot>>> pendingToolbars_;
 };
 
 }  // namespace gui

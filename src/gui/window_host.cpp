@@ -185,6 +185,16 @@ void WindowHost::closeWindow(runtime::WindowId id) {
   // answered, and the box's activation of it has not arrived).
   const bool inUse = !activation_.empty() && activation_.back() == id;
   std::erase(activation_, id);
+  if (v) {
+    // A thread with no window left has no say in the toolbar: its number may come back for
+    // another procedure.
+    const runtime::ThreadId thread = v->thread();
+    const auto others = views();
+    if (std::none_of(others.begin(), others.end(),
+                     [thread](const WindowView* w) { return w->thread() == thread; })) {
+      toolbars_.erase(thread);
+    }
+  }
   publishActiveThread();
   if (!v) return;
   v->allowClose();
@@ -347,10 +357,19 @@ void WindowHost::publishActiveThread() {
     const WindowView* v = view(*it);
     if (v != nullptr && v->thread() != frameThread) thread = v->thread();
   }
-  activeThread_.store(thread);
+  if (activeThread_.exchange(thread) == thread) return;
+  if (const auto it = toolbars_.find(thread); it != toolbars_.end()) showToolbar(it->second);
 }
 
-void WindowHost::updateToolbar(const std::vector<runtime::ControlSnapshot>& buttons) {
+void WindowHost::updateToolbar(runtime::ThreadId thread,
+                               const std::vector<runtime::ControlSnapshot>& buttons) {
+  toolbars_[thread] = buttons;
+  const runtime::ThreadId active = activeThread_.load();
+  if (active == 0 || active == thread) showToolbar(buttons);
+}
+
+void WindowHost::showToolbar(const std::vector<runtime::ControlSnapshot>& buttons) {
+  if (buttons == toolbar_) return;
   toolbar_ = buttons;
   if (frame_) frame_->applyToolbar(buttons);
 }

@@ -34,7 +34,12 @@ class WindowHost : public QObject {
   void updateWindow(const runtime::WindowSnapshot& snapshot);
   void closeWindow(runtime::WindowId id);
   void activateWindow(runtime::WindowId id);
-  void updateToolbar(const std::vector<runtime::ControlSnapshot>& buttons);
+  // A thread's latest copy of the frame's toolbar. The frame shows the copy of the thread its
+  // presses go to (the one of the window in use), or the latest when no window is in use:
+  // another thread's focus gain arriving late must not take the toolbar from the window in
+  // front.
+  void updateToolbar(runtime::ThreadId thread,
+                     const std::vector<runtime::ControlSnapshot>& buttons);
   void showMessage(const runtime::MessageRequest& request, PendingReplies::Token token);
   void showPopup(const runtime::PopupRequest& request, PendingReplies::Token token);
   void showHalt(const std::string& text, PendingReplies::Token token);
@@ -73,7 +78,9 @@ class WindowHost : public QObject {
   std::vector<runtime::WindowId> activation_;  // newest last; never the frame
   std::map<runtime::ThreadId, int> modal_;     // message boxes up per thread
   std::map<runtime::ThreadId, bool> busy_;
-  std::vector<runtime::ControlSnapshot> toolbar_;
+  std::vector<runtime::ControlSnapshot> toolbar_;                                // the one shown
+  std::map<runtime::ThreadId, std::vector<runtime::ControlSnapshot>> toolbars_;  // per thread
+  void showToolbar(const std::vector<runtime::ControlSnapshot>& buttons);
   std::vector<QPointer<QWidget>> requests_;  // boxes and menus still up
   std::vector<QPointer<QWidget>> retired_;   // closed windows awaiting deletion
   bool frameReturning_ = false;              // the frame is being activated right now

@@ -50,8 +50,9 @@ class Backend {
   virtual void closeWindow(WindowId id) = 0;
   // Makes a window the active one, restoring it when minimised.
   virtual void activateWindow(WindowId id) = 0;
-  // The frame's toolbar buttons (2000..2012), shared by every thread.
-  virtual void updateToolbar(const std::vector<ControlSnapshot>& buttons) = 0;
+  // The frame's toolbar buttons (2000..2012), shared by every thread, as `thread` changed them
+  // last (0: a thread the runtime did not start).
+  virtual void updateToolbar(ThreadId thread, const std::vector<ControlSnapshot>& buttons) = 0;
 
   // Block the calling procedure thread until answered. A box returns a button value; a popup
   // the chosen item (1-based), 0 for none.

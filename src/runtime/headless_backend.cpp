@@ -127,7 +127,7 @@ void HeadlessBackend::activateWindow(WindowId id) {
   order_.push_back(id);
 }
 
-void HeadlessBackend::updateToolbar(const std::vector<ControlSnapshot>& buttons) {
+void HeadlessBackend::updateToolbar(ThreadId, const std::vector<ControlSnapshot>& buttons) {
   std::lock_guard lock(mutex_);
   toolbar_ = buttons;
 }

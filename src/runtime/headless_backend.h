@@ -23,7 +23,7 @@ class HeadlessBackend : public Backend {
   void updateWindow(const WindowSnapshot& window) override;
   void closeWindow(WindowId id) override;
   void activateWindow(WindowId id) override;
-  void updateToolbar(const std::vector<ControlSnapshot>& buttons) override;
+  void updateToolbar(ThreadId thread, const std::vector<ControlSnapshot>& buttons) override;
   int messageBox(const MessageRequest& request) override;
   int popup(const PopupRequest& request) override;
   void halt(const std::string& text) override;

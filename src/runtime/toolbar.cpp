@@ -19,7 +19,8 @@ std::atomic<uint64_t> version{1};
 
 void send() {
   std::lock_guard lock(sendMutex);
-  backend().updateToolbar(toolbarSnapshot());
+  const ThreadState* t = self();
+  backend().updateToolbar(t != nullptr ? t->id : 0, toolbarSnapshot());
 }
 
 }  // namespace

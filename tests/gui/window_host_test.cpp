@@ -128,6 +128,46 @@ TEST_F(WindowHostTest, TheWindowUnderTheOneThatWentTakesTheKeyboardBack) {
   }
 }
 
+// The toolbar is shared by every thread, and a thread sets it as its window gains the focus.
+// The frame shows it as the thread of the window in use set it last: a change another thread
+// makes meanwhile (its focus gain arriving late) does not take it from the window in front.
+TEST_F(WindowHostTest, TheToolbarShowsItAsTheThreadOfTheWindowInUseSetItLast) {
+  FrameWindow* frame = openFrame();
+  ASSERT_NE(frame, nullptr);
+  constexpr int kInsert = 2000, kChange = 2001;
+  start(windowProc(windowWithButtons("MINE", true), std::make_shared<EventLog>(), [] {
+    runtime::enable(kInsert);
+    runtime::disable(kChange);
+  }));
+  WindowView* mine = waitView("MINE");
+  ASSERT_NE(mine, nullptr);
+  QAbstractButton* insert = qobject_cast<QAbstractButton*>(frame->toolbarButton(kInsert));
+  QAbstractButton* change = qobject_cast<QAbstractButton*>(frame->toolbarButton(kChange));
+  ASSERT_NE(insert, nullptr);
+  ASSERT_NE(change, nullptr);
+  ASSERT_TRUE(until([&] { return insert->isEnabled() && !change->isEnabled(); }));
+
+  start([] {  // another thread's change, made while MINE is in use
+    runtime::disable(kInsert);
+    runtime::enable(kChange);
+  });
+  ASSERT_TRUE(runtime::waitIdle());
+  settle();
+  EXPECT_TRUE(insert->isEnabled());
+  EXPECT_FALSE(change->isEnabled());
+
+  start(windowProc(windowWithButtons("OTHER", true), std::make_shared<EventLog>(), [] {
+    runtime::disable(kInsert);
+    runtime::enable(kChange);
+  }));
+  ASSERT_NE(waitView("OTHER"), nullptr);
+  EXPECT_TRUE(until([&] { return !insert->isEnabled() && change->isEnabled(); }))
+      << "the window in use now sets it";
+  frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(mine->outer()));
+  EXPECT_TRUE(until([&] { return insert->isEnabled() && !change->isEnabled(); }))
+      << "back with the first window, as its thread set it";
+}
+
 // The program asked to close from outside (a signal): the text being typed in a card reaches
 // its procedure before the close-down asks the card to close, so that its closing check sees
 // the edit; a box that only informs is answered, so that its procedure can go on to close.

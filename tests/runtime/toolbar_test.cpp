@@ -18,7 +18,7 @@ namespace {
 // would land last.
 class ToolbarWitness : public HeadlessBackend {
  public:
-  void updateToolbar(const std::vector<ControlSnapshot>& buttons) override {
+  void updateToolbar(ThreadId thread, const std::vector<ControlSnapshot>& buttons) override {
     std::unique_lock lock(mutex_);
     const int mine = ++copies_;
     cv_.notify_all();
@@ -29,7 +29,7 @@ class ToolbarWitness : public HeadlessBackend {
       cv_.wait_for(lock, std::chrono::milliseconds(300), [&] { return copies_ > mine; });
     }
     lock.unlock();
-    HeadlessBackend::updateToolbar(buttons);
+    HeadlessBackend::updateToolbar(thread, buttons);
   }
   void holdNext() {
     std::lock_guard lock(mutex_);
