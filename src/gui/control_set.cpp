@@ -103,6 +103,7 @@ QWidget* ControlSet::create(const runtime::ControlSnapshot& c) {
       edit->setPicture(c.picture, c.pictureWidth);
       connect(edit, &EntryEdit::accepted, this,
               [this, number](const QString& typed) { accepted(number, typed.toStdString()); });
+      connect(edit, &EntryEdit::enterAccepted, this, &ControlSet::entryEntered);
       connect(edit, &EntryEdit::refused, this, [this, edit] {
         // A mouse press on a button takes the focus before the button sees the press, so the
         // entry hands its text in first; refused, it must stop that press as it stops a key.

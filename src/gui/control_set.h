@@ -62,6 +62,8 @@ class ControlSet : public QObject {
  signals:
   // The status text of the control that took the focus; empty when it left.
   void statusText(const QString& text);
+  // Enter in an entry handed its text in.
+  void entryEntered();
   // A list shows another number of whole rows while its window kept its size.
   void listRowsChanged();
 

@@ -25,7 +25,9 @@ class Cp1251Validator : public QValidator {
 
 EntryEdit::EntryEdit(QWidget* parent) : QLineEdit(parent) {
   setValidator(new Cp1251Validator(this));
-  connect(this, &QLineEdit::returnPressed, this, [this] { accept(); });
+  connect(this, &QLineEdit::returnPressed, this, [this] {
+    if (accept()) emit enterAccepted();
+  });
   connect(this, &QLineEdit::editingFinished, this, [this] {
     if (isModified()) accept();
   });

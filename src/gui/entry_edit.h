@@ -28,6 +28,8 @@ class EntryEdit : public QLineEdit {
 
  signals:
   void accepted(const QString& text);
+  // Enter handed the text back and the picture took it.
+  void enterAccepted();
   // The text handed back was refused by the picture; the field shows the model's value again.
   void refused();
 

@@ -73,6 +73,9 @@ void WindowView::build(const runtime::WindowSnapshot& s) {
   controls_->setUnits(units_);
   controls_->setInfoIcon(s.infoIcon);
   connect(controls_, &ControlSet::statusText, this, &WindowView::statusText);
+  connect(controls_, &ControlSet::entryEntered, this, [this] {
+    if (snap_.entriesPressDefault && usable()) controls_->pressDefault(runtime::key::Enter);
+  });
   // Queued: a list finds out while it lays itself out, in the middle of applying a snapshot.
   connect(controls_, &ControlSet::listRowsChanged, this, &WindowView::measureLists,
           Qt::QueuedConnection);

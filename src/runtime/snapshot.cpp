@@ -244,7 +244,7 @@ bool ShownWindow::update(const Window& w, bool blocked) {
              assign(s.toolbarWallpaper, w.def.toolbarWallpaper) |
              assign(s.statusZones, w.def.statusZones) | assign(s.timer, w.timer) |
              assign(s.focus, w.focus) | assign(s.focusMoves, w.focusMoves) |
-             assign(s.blocked, blocked);
+             assign(s.entriesPressDefault, w.entriesPressDefault) | assign(s.blocked, blocked);
   if (sources_.size() != w.controls.size()) {
     sources_.assign(w.controls.size(), Source{});
     s.controls.assign(w.controls.size(), ControlSnapshot{});

@@ -56,7 +56,8 @@ struct WindowFrame {
   std::vector<std::string> statusTexts;
   int timer = 0;
   int focus = 0;
-  int focusMoves = 0;    // the procedure's moves of the focus, counted
+  int focusMoves = 0;  // the procedure's moves of the focus, counted
+  bool entriesPressDefault = false;
   bool blocked = false;  // an older window of a thread that has a newer one open
 
   bool operator==(const WindowFrame&) const = default;

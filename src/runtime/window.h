@@ -93,6 +93,9 @@ class Window {
   // How many times the procedure moved the focus: a backend moves its own only when this
   // changed, so that a display made before the user's latest move does not undo it.
   int focusMoves = 0;
+  // Enter in an entry, once the entry took its text, presses the default button as well (the
+  // conditions of a search and its "search" button).
+  bool entriesPressDefault = false;
   std::vector<std::string> statusTexts;
   std::vector<Control> controls;  // definition order; changed only through find(), change()
   WindowDef def;                  // a copy: the window never depends on where its definition lives

@@ -86,6 +86,9 @@ class SearchWindow {
     runtime::hide(LIST);
     runtime::hide(LOC_NUM_BAR);
     runtime::control(LOC_STREETNAME_ENTRY).alertKeys = {runtime::key::MouseRight};
+    // Tab passes over "Поиск": Enter in a condition presses it, so a search needs no mouse.
+    runtime::control(BUTTON6).isDefault = true;
+    runtime::window().entriesPressDefault = true;
     list_.LOC_KEY = 1;
     list_.prepare();
   }
@@ -114,6 +117,8 @@ class SearchWindow {
           streetLookup();
           break;
         case BUTTON6:
+          // Enter searches from the conditions; in the results it is no reason to search again.
+          if (runtime::keyCode() == runtime::key::Enter && runtime::focus() == LIST) break;
           search();
           break;
         default:

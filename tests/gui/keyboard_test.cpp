@@ -238,6 +238,50 @@ TEST_F(Keyboard, AKeyThatPressesAButtonTakesTheFocusedEntrysTextFirst) {
   EXPECT_EQ(taken[0].value, "Def       ");
 }
 
+// A window may have Enter in its entries press its default button once the entry took the
+// text (a search's conditions and its search button); a text the picture refuses stops there.
+TEST_F(Keyboard, EnterInAnEntryPressesTheDefaultButtonWhereTheWindowAsks) {
+  constexpr int kFlat = 1, kSearch = 2;
+  struct Fields {
+    int32_t flat = 0;
+  };
+  auto fields = std::make_shared<Fields>();
+  runtime::WindowDef def = testWindow("CONDITIONS", false);
+  def.controls = {testControl(kFlat, ControlKind::Entry, "?FLAT", {4, 4, 60, 10}),
+                  testControl(kSearch, ControlKind::Button, "?SEARCH", {4, 20, 45, 14})};
+  def.controls[0].picture = "n_4";
+  def.controls[1].text = "Поиск";
+  auto log = std::make_shared<EventLog>();
+  start(windowProc(def, log, [fields] {
+    runtime::bind(kFlat, runtime::bindLong(fields->flat));
+    runtime::control(kSearch).isDefault = true;
+    runtime::window().entriesPressDefault = true;
+    runtime::select(kFlat);
+    runtime::display();
+  }));
+  WindowView* view = waitView("CONDITIONS");
+  ASSERT_NE(view, nullptr);
+  auto* entry = qobject_cast<QLineEdit*>(view->control(kFlat));
+  ASSERT_NE(entry, nullptr);
+  ASSERT_TRUE(until([&] { return QApplication::focusWidget() == entry; }));
+  settle();
+  log->clear();
+  QTest::keyClicks(entry, "12");
+  QTest::keyClick(entry, Qt::Key_Return);
+  ASSERT_TRUE(until([&] { return log->has(ev::Accepted, kSearch); }));
+  const std::vector<Taken> taken = log->with(ev::Accepted);
+  ASSERT_EQ(taken.size(), 2u);
+  EXPECT_EQ(taken[0].field, kFlat) << "the entry first";
+
+  log->clear();
+  entry->selectAll();
+  QTest::keyClicks(entry, "1a");
+  QTest::keyClick(entry, Qt::Key_Return);
+  ASSERT_TRUE(until([&] { return log->has(ev::Rejected, kFlat); }));
+  settle();
+  EXPECT_FALSE(log->has(ev::Accepted, kSearch));
+}
+
 TEST_F(Keyboard, QtsOwnTextsAreRussian) {
   start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
   ASSERT_NE(waitFrame(), nullptr);

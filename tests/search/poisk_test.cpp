@@ -135,6 +135,38 @@ TEST_F(PoiskTest, TheFramesNavigationButtonsDriveTheListAndNothingElse) {
   }
 }
 
+// "Поиск" is the window's default button, pressed by Enter in a condition; Enter in the
+// results list leaves them as they are.
+TEST_F(PoiskTest, EnterSearchesFromTheConditionsButNotFromTheResults) {
+  openSearch();
+  const auto w = backend.windowOf("POISK");
+  ASSERT_TRUE(w.has_value());
+  int list = 0, button = 0;
+  for (const auto& c : w->controls) {
+    if (c.label == "?LIST") list = c.number;
+    if (c.label == "?BUTTON6") button = c.number;
+  }
+  auto enterOn = [&](int focus) {
+    runtime::Event selected;
+    selected.code = runtime::ev::Selected;
+    selected.field = focus;
+    runtime::deliver(w->id, selected);
+    runtime::Event enter;
+    enter.code = runtime::ev::Accepted;
+    enter.field = button;
+    enter.key = runtime::key::Enter;
+    runtime::deliver(w->id, enter);
+    ASSERT_TRUE(driver.settle());
+  };
+  ASSERT_TRUE(driver.type("?LOC:PHONE", "3**"));
+  enterOn(driver.control("?LOC:PHONE")->number);
+  ASSERT_TRUE(allBeginWith(shownNumbers(), '3'));
+  ASSERT_TRUE(driver.type("?LOC:PHONE", "4**"));
+  backend.takeTranscript();
+  enterOn(list);
+  EXPECT_TRUE(allBeginWith(shownNumbers(), '3')) << "no search from the results";
+}
+
 TEST_F(PoiskTest, AResultFileThatCannotBeMadeIsReportedAndNoOldRowsShow) {
   openSearch();
   search("3**");
