@@ -126,6 +126,11 @@ void FrameWindow::sendCode(int code, int field) const {
 }
 
 void FrameWindow::buildMenu(const runtime::WindowSnapshot& s) {
+  // The desktop style marks a bar entry only while a menu of its hangs open, and the frame's
+  // entries open none: F10 and the arrow keys would move over the bar without showing where.
+  menuBar()->setStyleSheet(
+      QStringLiteral("QMenuBar::item:selected { background: palette(highlight); color: "
+                     "palette(highlighted-text); }"));
   for (const runtime::ControlSnapshot& c : s.controls) {
     if (c.kind != runtime::ControlKind::MenuItem) continue;
     // The frame's commands are top-level entries of the menu bar, each acting at once.
