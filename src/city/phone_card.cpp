@@ -31,8 +31,11 @@ void chooseStreet() {
   STREET();
   if (GLOBALRESPONSE == REQUESTCOMPLETED) {
     PHO.STREET = STR.NUM;
-    runtime::display();
+  } else {
+    // The list left what was typed into it in the street's name: the card's street again.
+    lookUpStreet();
   }
+  runtime::display();
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #include "gui/entry_edit.h"
 
 #include <QApplication>
+#include <QFocusEvent>
+#include <QMouseEvent>
 #include <QValidator>
+#include <string_view>
+#include <utility>
 
 #include "runtime/locale/charset.h"
 #include "runtime/picture.h"
@@ -50,6 +54,25 @@ void EntryEdit::showValue(const QString& value) {
     setText(value);
     setCursorPosition(std::min(cursor, static_cast<int>(value.size())));
   }
+}
+
+bool EntryEdit::fullWithoutValue() const {
+  if (text().size() < maxLength()) return false;
+  const auto cp = runtime::fromUtf8(text().toStdString());
+  const auto stored = cp ? runtime::Picture(picture_).deformat(*cp) : std::nullopt;
+  return stored && stored->find_first_not_of(std::string_view(" 0\0", 3)) == std::string::npos;
+}
+
+void EntryEdit::focusInEvent(QFocusEvent* event) {
+  QLineEdit::focusInEvent(event);
+  // Tab selects the text anyway; a click places the cursor after this, so it selects then.
+  focusedByPress_ = event->reason() == Qt::MouseFocusReason;
+  if (!focusedByPress_ && fullWithoutValue()) selectAll();
+}
+
+void EntryEdit::mousePressEvent(QMouseEvent* event) {
+  QLineEdit::mousePressEvent(event);
+  if (std::exchange(focusedByPress_, false) && fullWithoutValue()) selectAll();
 }
 
 void EntryEdit::dropEdit() {

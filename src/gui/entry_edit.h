@@ -33,12 +33,20 @@ class EntryEdit : public QLineEdit {
   // The text handed back was refused by the picture; the field shows the model's value again.
   void refused();
 
+ protected:
+  void focusInEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
  private:
   bool accept();
+  // As long as it may be and showing no value (a number's picture fills the field with zeros
+  // and separators): nothing typed could go in unless it replaces the text.
+  bool fullWithoutValue() const;
 
   std::string picture_;
   QString modelValue_;
   bool awaitingModel_ = false;
+  bool focusedByPress_ = false;  // the mouse press under way gave the field the focus
 };
 
 }  // namespace gui

@@ -151,6 +151,23 @@ TEST_F(CityStationTest, AfterAConflictTheCardShowsTheOtherStationsStreet) {
   closeAll();
 }
 
+// The street list leaves what was typed into it to find a street in the street's name. Left
+// without a choice, it leaves the card showing its own street's name again.
+TEST_F(CityStationTest, TheCardShowsItsStreetAgainWhenTheStreetListIsLeftWithoutAChoice) {
+  runtime::start(&GOROD);
+  ASSERT_TRUE(runtime::waitIdle());
+  driver.key("?LIST", runtime::key::CtrlEnter);
+  ASSERT_EQ(value("?STR:NAME"), "Абрикосовая");
+  driver.press("?BUTTON3");
+  ASSERT_TRUE(backend.windowOf("STREET"));
+  driver.type("?STR:NAME", "Бер");
+  driver.close();
+  ASSERT_FALSE(backend.windowOf("STREET"));
+  EXPECT_EQ(value("?STR:NAME"), "Абрикосовая");
+  driver.press("?CANCEL");
+  closeAll();
+}
+
 TEST_F(CityStationTest, AChangeFromAnotherStationIsNeverOverwritten) {
   runtime::start(&GOROD);
   ASSERT_TRUE(runtime::waitIdle());

@@ -16,6 +16,8 @@
 #include "gui/entry_edit.h"
 #include "gui/page_list.h"
 #include "gui_harness.h"
+#include "runtime/locale/charset.h"
+#include "runtime/picture.h"
 
 namespace gui::test {
 namespace {
@@ -286,6 +288,31 @@ TEST_F(KeyInput, TheHistoryKeyDropsWhatWasTypedOverTheField) {
   EXPECT_EQ(entry->text(), "X");
   entry->showValue("Y");
   EXPECT_EQ(entry->text(), "Y") << "the value the procedure put back";
+}
+
+// A number's picture fills its field with zeros and separators when the number is blank, so
+// nothing typed would fit: a click into the field selects that text for typing to replace. A
+// field that holds a value keeps the cursor where the click put it.
+TEST_F(KeyInput, AClickIntoANumberFieldFullOfItsPictureLetsTypingReplaceIt) {
+  build({});
+  auto* entry = qobject_cast<EntryEdit*>(controls_->widget(kEntry));
+  ASSERT_NE(entry, nullptr);
+  client_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(client_.get()));
+  const runtime::Picture picture("P<#-##-##P");
+  entry->setPicture("P<#-##-##P", picture.width());
+  const QPoint end(entry->width() - 4, entry->height() / 2);
+
+  entry->showValue(QString::fromStdString(runtime::toUtf8(picture.format(std::string(6, ' ')))));
+  ASSERT_GE(entry->text().size(), entry->maxLength());
+  QTest::mouseClick(entry, Qt::LeftButton, {}, end);
+  QTest::keyClicks(entry, "512345");
+  EXPECT_EQ(entry->text(), "512345");
+
+  controls_->widget(kButton)->setFocus();
+  entry->showValue("51-23-45");
+  QTest::mouseClick(entry, Qt::LeftButton, {}, end);
+  EXPECT_FALSE(entry->hasSelectedText());
 }
 
 // The focus given by the program, as Tab gives it: an entry's text is selected, so what is
