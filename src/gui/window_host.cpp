@@ -189,10 +189,18 @@ void WindowHost::closeWindow(runtime::WindowId id) {
     // A thread with no window left has no say in the toolbar: its number may come back for
     // another procedure.
     const runtime::ThreadId thread = v->thread();
-    const auto others = views();
-    if (std::none_of(others.begin(), others.end(),
-                     [thread](const WindowView* w) { return w->thread() == thread; })) {
+    const auto caller = std::find_if(activation_.rbegin(), activation_.rend(), [&](auto other) {
+      const WindowView* w = view(other);
+      return w != nullptr && w->thread() == thread;
+    });
+    if (caller == activation_.rend()) {
       toolbars_.erase(thread);
+    } else if (inUse) {
+      // The window it stood over (a card over its list, a list over its card) is the one in
+      // use again, whatever the user touched while it was open.
+      const runtime::WindowId under = *caller;
+      std::erase(activation_, under);
+      activation_.push_back(under);
     }
   }
   publishActiveThread();
@@ -237,19 +245,22 @@ void WindowHost::activateNewest() {
   }
 }
 
+QWidget& WindowHost::focusControl(WindowView& v) {
+  if (QWidget* control = v.control(v.snapshot().focus)) return *control;
+  return v.focusWidget() != nullptr ? *v.focusWidget() : v;
+}
+
 void WindowHost::activateView(WindowView& v) {
   // The frame is not raised: windows of their own that are still open stay in front of it.
   if (auto* sub = qobject_cast<QMdiSubWindow*>(v.outer()); sub != nullptr && frame_) {
     frame_->mdiArea()->setActiveSubWindow(sub);
     // As the frame comes to the front it gives the keyboard back to its previous focus widget,
     // which moved to another work window while this one was disabled: the focus is put on
-    // this window's focus control once that is done.
-    QWidget* focus = v.control(v.snapshot().focus);
-    if (focus == nullptr) focus = v.focusWidget() != nullptr ? v.focusWidget() : &v;
+    // this window's focus control once that is done, as its procedure has it by then.
     if (frame_->isActiveWindow()) {
-      focus->setFocus(Qt::OtherFocusReason);
+      focusControl(v).setFocus(Qt::OtherFocusReason);
     } else {
-      focusOnActivate_ = focus;
+      focusOnActivate_ = &v;
       frame_->activateWindow();
     }
   } else {
@@ -289,8 +300,8 @@ bool WindowHost::eventFilter(QObject* watched, QEvent* event) {
       if (watched == frame_.data() && focusOnActivate_) {
         QMetaObject::invokeMethod(
             this,
-            [focus = focusOnActivate_] {
-              if (focus) focus->setFocus(Qt::OtherFocusReason);
+            [this, view = focusOnActivate_] {
+              if (view) focusControl(*view).setFocus(Qt::OtherFocusReason);
             },
             Qt::QueuedConnection);
         focusOnActivate_.clear();

@@ -61,6 +61,7 @@ class WindowHost : public QObject {
   WindowView* inUse() const;  // the window used last that is still open and shown
   void activateNewest();
   void activateView(WindowView& v);
+  QWidget& focusControl(WindowView& v);  // the control its procedure gives the focus, or its own
   void cascade(QMdiSubWindow* sub);
   void minimised(QMdiSubWindow* sub);
   void noteActivated(runtime::WindowId id, bool announce);
@@ -86,7 +87,7 @@ class WindowHost : public QObject {
   bool frameReturning_ = false;              // the frame is being activated right now
   bool closingRequests_ = false;
   runtime::WindowId pendingActivation_ = 0;  // to activate once its procedure enables it
-  QPointer<QWidget> focusOnActivate_;        // takes the keyboard once the frame is active
+  QPointer<WindowView> focusOnActivate_;     // takes the keyboard once the frame is active
 };
 
 }  // namespace gui

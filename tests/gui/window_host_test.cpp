@@ -128,6 +128,38 @@ TEST_F(WindowHostTest, TheWindowUnderTheOneThatWentTakesTheKeyboardBack) {
   }
 }
 
+// A window that closes while in use hands the keyboard to the window it stood over (a street
+// list to the card that called it), even when the user worked in another window meanwhile.
+TEST_F(WindowHostTest, AClosingWindowHandsTheKeyboardToTheWindowItStoodOver) {
+  FrameWindow* frame = openFrame();
+  ASSERT_NE(frame, nullptr);
+  start(windowProc(windowWithButtons("OTHER", true), std::make_shared<EventLog>()));
+  WindowView* other = waitView("OTHER");
+  ASSERT_NE(other, nullptr);
+  start(windowProc(windowWithButtons("CARD", false), std::make_shared<EventLog>(), [] {
+    windowProc(windowWithButtons("LOOKUP", false), std::make_shared<EventLog>())();
+  }));
+  WindowView* lookup = waitView("LOOKUP");
+  ASSERT_NE(lookup, nullptr);
+  ASSERT_TRUE(until([&] { return lookup->isActiveWindow(); }));
+  // The user goes to the other window and back to the lookup.
+  frame->activateWindow();
+  ASSERT_TRUE(until([&] { return frame->isActiveWindow(); }));
+  settle();
+  frame->mdiArea()->setActiveSubWindow(nullptr);
+  frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(other->outer()));
+  ASSERT_TRUE(until([&] { return backend().activeThread() == other->thread(); }));
+  lookup->activateWindow();
+  ASSERT_TRUE(until([&] { return lookup->isActiveWindow(); }));
+  settle();
+
+  lookup->close();
+  ASSERT_TRUE(until([&] { return viewOf("LOOKUP") == nullptr; }));
+  WindowView* card = viewOf("CARD");
+  ASSERT_NE(card, nullptr);
+  EXPECT_TRUE(until([&] { return card->isActiveWindow(); })) << "the keyboard went elsewhere";
+}
+
 // The toolbar is shared by every thread, and a thread sets it as its window gains the focus.
 // The frame shows it as the thread of the window in use set it last: a change another thread
 // makes meanwhile (its focus gain arriving late) does not take it from the window in front.
