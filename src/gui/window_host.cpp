@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QStyle>
 #include <algorithm>
+#include <utility>
 
 #include "gui/entry_edit.h"
 #include "gui/frame_window.h"
@@ -341,7 +342,29 @@ void WindowHost::subWindowActivated(QMdiSubWindow* sub) {
   // As the frame comes to the front (a press on its toolbar, say), the area activates the work
   // window holding the frame's keyboard focus, often not the one in use: a card or the street
   // list may still be in front, and the toolbar press is theirs.
-  if (frameReturning_) return;
+  if (frameReturning_) {
+    // Nor is it raised over the work window used last (disabled under its card, it lost the
+    // frame's focus to another one).
+    for (auto it = activation_.rbegin(); it != activation_.rend(); ++it) {
+      WindowView* v = view(*it);
+      auto* last = v != nullptr ? qobject_cast<QMdiSubWindow*>(v->outer()) : nullptr;
+      if (last == nullptr) continue;
+      if (last != sub) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, area = QPointer<QMdiArea>(frame_->mdiArea()),
+             last = QPointer<QMdiSubWindow>(last)] {
+              if (!area || !last) return;
+              const bool returning = std::exchange(frameReturning_, true);
+              area->setActiveSubWindow(last);
+              frameReturning_ = returning;
+            },
+            Qt::QueuedConnection);
+      }
+      break;
+    }
+    return;
+  }
   if (auto* v = qobject_cast<WindowView*>(sub->widget())) noteActivated(v->id(), true);
 }
 

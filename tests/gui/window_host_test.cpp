@@ -66,6 +66,10 @@ TEST_F(WindowHostTest, TheFrameComingToTheFrontLeavesTheToolbarWithTheWindowInFr
   settle();
   EXPECT_EQ(backend().activeThread(), owner) << "the toolbar would act on the other directory";
   EXPECT_FALSE(otherLog->has(runtime::ev::GainFocus));
+  WindowView* ownerView = viewOf("OWNER");
+  ASSERT_NE(ownerView, nullptr);
+  EXPECT_TRUE(until([&] { return frame->mdiArea()->activeSubWindow() == ownerView->outer(); }))
+      << "the other directory came in front of the one the list belongs to";
 
   // A press into the other directory is work in it: the toolbar is its own from then on.
   QTest::mouseClick(otherView->control(kSecond), Qt::LeftButton);
