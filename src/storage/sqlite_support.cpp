@@ -56,14 +56,22 @@ Error checkPath(const std::string& path, bool fileMustExist) {
     return errnoError(err, dir);
   }
   if (!S_ISDIR(st.st_mode)) return makeError(kPathNotFound, ENOTDIR, dir + ": not a directory");
-  if (!fileMustExist) return {};
+  // Opening a pipe or a device of the file's name would wait for ever for its other end.
+  const auto notAFile = [&path](const struct stat& s) {
+    return S_ISDIR(s.st_mode) ? makeError(kDriverError, EISDIR, path + ": is a directory")
+                              : makeError(kDriverError, EINVAL, path + ": not a regular file");
+  };
+  if (!fileMustExist) {
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return notAFile(st);
+    return {};
+  }
   if (::stat(path.c_str(), &st) != 0) {
     const int err = errno;
     if (err == ENOENT) return makeError(kFileNotFound, err, path + ": no such file");
     if (err == ENOTDIR) return makeError(kPathNotFound, err, path + ": no such directory");
     return errnoError(err, path);
   }
-  if (S_ISDIR(st.st_mode)) return makeError(kDriverError, EISDIR, path + ": is a directory");
+  if (!S_ISREG(st.st_mode)) return notAFile(st);
   if (::access(path.c_str(), R_OK | W_OK) != 0) return errnoError(errno, path);
   return {};
 }

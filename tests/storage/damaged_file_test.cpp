@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <set>
@@ -203,6 +204,17 @@ TEST_F(DamagedFileTest, IndexMadeOtherwiseIsRebuilt) {
 }
 
 // A name in double quotes that is no column is an error, never the text of the name.
+// Something other than a file in the file's place (a named pipe, which an open would wait on
+// for ever) is refused at once, whether the file is opened or made anew.
+TEST_F(DamagedFileTest, APipeInTheFilesPlaceIsRefusedAtOnce) {
+  ASSERT_EQ(::mkfifo(path().c_str(), 0644), 0);
+  KeyedFile f(itemDecl(), &buf, path());
+  EXPECT_EQ(f.open(), kDriverError);
+  EXPECT_EQ(f.create(), kDriverError);
+  EXPECT_NE(f.error().driverText.find("not a regular file"), std::string::npos)
+      << f.error().driverText;
+}
+
 TEST_F(DamagedFileTest, DoubleQuotedStringsAreOff) {
   makeFile(1);
   sqlite3* db = nullptr;

@@ -108,6 +108,24 @@ TEST_F(DataToolTest, LoadThenDumpRoundTrips) {
   }
 }
 
+// A town whose numbers are still of the older form (five digits ended by a NUL, the start
+// converts them) dumps them as five digits, which load back.
+TEST_F(DataToolTest, NumbersOfTheOlderFormDumpAsTheirDigits) {
+  const std::string csv = write("old.csv", "PHONE,STREET,FIO,HOME,KVART\n30000,1,Ан,1,1\n");
+  ASSERT_EQ(tool("load '" + dir + "/a' PHONE '" + csv + "'").exit, 0);
+  const std::string edit = std::string("'") + SQLITE3_PROGRAM + "' '" + dir +
+                           "/a/PHONE.db' \"UPDATE records SET PHONE = x'333030303000'\"";
+  ASSERT_EQ(std::system(edit.c_str()), 0);
+  ASSERT_EQ(tool("rebuild '" + dir + "/a' PHONE").exit, 0);
+  Outcome dump = tool("dump '" + dir + "/a' PHONE");
+  ASSERT_EQ(dump.exit, 0) << dump.err;
+  EXPECT_EQ(dump.out.find('\0'), std::string::npos);
+  ASSERT_EQ(rows(dump.out).size(), 2u);
+  EXPECT_EQ(rows(dump.out)[1][0], "30000");
+  const std::string again = write("again.csv", dump.out);
+  EXPECT_EQ(tool("load '" + dir + "/b' PHONE '" + again + "'").exit, 0);
+}
+
 TEST_F(DataToolTest, OneBadRowLoadsNothingAndIsNamed) {
   struct Case {
     std::string row;

@@ -105,7 +105,10 @@ std::string putValue(const storage::Field& f, const std::string& utf8, void* rec
 std::string getValue(const storage::Field& f, const void* record) {
   if (f.type == FieldType::kLong) return std::to_string(storage::longValue(f, record));
   std::string_view text = storage::storedText(f, record);
-  if (f.type == FieldType::kString) text = runtime::trimRight(text);
+  if (f.type == FieldType::kString) {
+    // A number of the older form ends at a NUL, which no CSV line may hold.
+    text = runtime::trimRight(text.substr(0, text.find('\0')));
+  }
   return runtime::toUtf8(text);
 }
 
