@@ -392,18 +392,21 @@ void WindowHost::publishActiveThread() {
     if (v != nullptr && v->thread() != frameThread) thread = v->thread();
   }
   if (activeThread_.exchange(thread) == thread) return;
-  if (const auto it = toolbars_.find(thread); it != toolbars_.end()) showToolbar(it->second);
+  // With no work window in use, or one whose thread never set the toolbar, the latest copy.
+  const auto it = toolbars_.find(thread);
+  showToolbar(thread != 0 && it != toolbars_.end() ? it->second : latestToolbar_);
 }
 
 void WindowHost::updateToolbar(runtime::ThreadId thread,
                                const std::vector<runtime::ControlSnapshot>& buttons) {
   toolbars_[thread] = buttons;
+  latestToolbar_ = buttons;
   const runtime::ThreadId active = activeThread_.load();
   if (active == 0 || active == thread) showToolbar(buttons);
 }
 
 void WindowHost::showToolbar(const std::vector<runtime::ControlSnapshot>& buttons) {
-  if (buttons == toolbar_) return;
+  if (buttons.empty() || buttons == toolbar_) return;
   toolbar_ = buttons;
   if (frame_) frame_->applyToolbar(buttons);
 }

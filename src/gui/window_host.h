@@ -81,6 +81,7 @@ class WindowHost : public QObject {
   std::map<runtime::ThreadId, bool> busy_;
   std::vector<runtime::ControlSnapshot> toolbar_;                                // the one shown
   std::map<runtime::ThreadId, std::vector<runtime::ControlSnapshot>> toolbars_;  // per thread
+  std::vector<runtime::ControlSnapshot> latestToolbar_;                          // any thread's
   void showToolbar(const std::vector<runtime::ControlSnapshot>& buttons);
   std::vector<QPointer<QWidget>> requests_;  // boxes and menus still up
   std::vector<QPointer<QWidget>> retired_;   // closed windows awaiting deletion
