@@ -10,10 +10,13 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTimer>
 #include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
+
+#include "runtime/runtime.h"
 
 namespace app {
 namespace {
@@ -136,7 +139,15 @@ void reportStartProblem(const QString& message) {
       platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
     return;
   }
-  QMessageBox::critical(nullptr, QStringLiteral("Телефонный справочник"), message);
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("Телефонный справочник"), message,
+                  QMessageBox::Ok);
+  // A session that ends meanwhile (SIGTERM) closes the program; nobody is left to answer.
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, &box, [&box] {
+    if (runtime::stopping()) box.reject();
+  });
+  watch.start(100);
+  box.exec();
 }
 
 }  // namespace app

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QStyle>
 #include <algorithm>
+#include <bit>
 #include <utility>
 
 #include "gui/entry_edit.h"
@@ -433,6 +434,12 @@ QWidget* WindowHost::dialogParent() const {
 
 void WindowHost::showMessage(const runtime::MessageRequest& r, PendingReplies::Token token) {
   if (replies_.released()) return;
+  // Closing on a signal (the session ends), a box that only informs would hold the program
+  // up with nobody to read it; a question still waits for its answer.
+  if (closedFromOutside_ && runtime::stopping() && std::popcount(unsigned(r.buttons)) == 1) {
+    replies_.answer(token, r.buttons);
+    return;
+  }
   QMessageBox* box = buildMessageBox(r, dialogParent());
   box->setAttribute(Qt::WA_DeleteOnClose);
   const runtime::ThreadId thread = r.thread;
@@ -494,10 +501,21 @@ void WindowHost::setWaitCursor(runtime::ThreadId thread, bool on) {
 }
 
 void WindowHost::closeFromOutside() {
+  closedFromOutside_ = true;
   if (frame_ && frame_->isVisible() && frame_->usable()) {
     frame_->close();
   } else {
+    // The frame's procedure is busy with a box of its own (a file that would not open), or
+    // there is no frame yet: the close is asked directly, and the boxes that only inform go.
     runtime::closeFrame();
+    answerInformingBoxes();
+  }
+}
+
+void WindowHost::answerInformingBoxes() {
+  for (const QPointer<QWidget>& w : std::vector<QPointer<QWidget>>(requests_)) {
+    auto* box = qobject_cast<QMessageBox*>(w.data());
+    if (box != nullptr && box->buttons().size() == 1) box->buttons().front()->click();
   }
 }
 
@@ -514,10 +532,7 @@ bool WindowHost::readyToClose() {
   }
   // A box that only informs holds nothing to decide, and its procedure can close only once it
   // is answered.
-  for (const QPointer<QWidget>& w : std::vector<QPointer<QWidget>>(requests_)) {
-    auto* box = qobject_cast<QMessageBox*>(w.data());
-    if (box != nullptr && box->buttons().size() == 1) box->buttons().front()->click();
-  }
+  answerInformingBoxes();
   return true;
 }
 

@@ -71,6 +71,7 @@ class WindowHost : public QObject {
   QWidget* dialogParent() const;
   // Before the program is asked to close: false when that must not go ahead.
   bool readyToClose();
+  void answerInformingBoxes();  // clicks the one button of every box that has only one
 
   PendingReplies& replies_;
   std::atomic<runtime::ThreadId>& activeThread_;
@@ -87,6 +88,7 @@ class WindowHost : public QObject {
   std::vector<QPointer<QWidget>> retired_;   // closed windows awaiting deletion
   bool frameReturning_ = false;              // the frame is being activated right now
   bool closingRequests_ = false;
+  bool closedFromOutside_ = false;           // a signal asked the program to close
   runtime::WindowId pendingActivation_ = 0;  // to activate once its procedure enables it
   QPointer<WindowView> focusOnActivate_;     // takes the keyboard once the frame is active
 };

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The program built with AddressSanitizer, started on a virtual display on a data folder whose
+# phone file is not one of its own, stops with a message box and waits for OK. A SIGTERM then
+# (the session ends) closes it with exit code 0 all the same, and without a memory error.
+#   signal_exit_test.sh PROGRAM SQLITE3 SUPPRESSIONS
+set -euo pipefail
+program=$1 sqlite=$2 suppressions=$3
+
+if [ "${4:-}" != "--on-display" ]; then
+  data=$(mktemp -d)
+  trap 'rm -rf "$data"' EXIT
+  "$sqlite" "$data/PHONE.db" "CREATE TABLE other(a, b)"
+  code=0
+  (cd "$data" && xvfb-run -a -s "-screen 0 1280x900x24" "$0" "$@" --on-display) || code=$?
+  if [ "$code" -ne 0 ] || grep -q "Sanitizer" "$data/stderr.log"; then
+    echo "the program ended with exit code $code" >&2
+    cat "$data/stderr.log" >&2
+    exit 1
+  fi
+  exit 0
+fi
+
+# On the display, in the data folder.
+. "$(dirname "$0")/display_environment.sh"
+"$program" "$PWD" 2>stderr.log &
+pid=$!
+sleep 8  # its message box is up by now
+kill -TERM "$pid"
+for _ in $(seq 1 300); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+  echo "still running 30 s after SIGTERM" >> stderr.log
+  kill -KILL "$pid"
+  exit 1
+fi
+wait "$pid"
