@@ -21,6 +21,8 @@
 namespace app {
 namespace {
 
+constexpr size_t kLongestFolder = 400;  // bytes; the storage engine opens paths of 512
+
 const char kFolderKey[] = "dataFolder";
 
 QSettings userSettings() {
@@ -117,7 +119,16 @@ QString settingsFile() {
 
 QString enterDataFolder(const DataFolder& folder) {
   if (folder.path.isEmpty()) return problem(folder, QStringLiteral("папка не задана"));
+  // A name with bytes that are not UTF-8 arrives with stand-ins for them: it names another
+  // folder than the one meant, which would be made and opened empty.
+  if (folder.path.contains(QChar::ReplacementCharacter))
+    return problem(folder, QStringLiteral("в её имени есть байты не в кодировке UTF-8"));
   const std::filesystem::path path(folder.path.toStdString());
+  // The data files' names (a journal, the search's file with the station's name in it) must
+  // stay within what the storage engine can open.
+  if (path.native().size() > kLongestFolder) {
+    return problem(folder, QStringLiteral("путь к ней длиннее %1 байт").arg(kLongestFolder));
+  }
   std::error_code error;
   if (std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error))
     return problem(folder, QStringLiteral("это файл, а не папка"));
