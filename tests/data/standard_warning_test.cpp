@@ -155,6 +155,23 @@ TEST_F(StandardWarningTest, SavedErrorStaysWithItsThread) {
       << transcript[1];
 }
 
+// The storage engine's texts for a full disk or a damaged file are said in Russian, with the
+// engine's code; a text it has no Russian for is shown as it stands.
+TEST_F(StandardWarningTest, TheStorageEnginesCommonFailuresAreSaidInRussian) {
+  const auto transcript = run([] {
+    storage::setLastError({90, 13, "database or disk is full"});
+    STANDARDWARNING(14);
+    storage::setLastError({90, 11, "database disk image is malformed"});
+    STANDARDWARNING(14);
+    storage::setLastError({90, 21, "PHONE.db: file not open"});
+    STANDARDWARNING(14);
+  });
+  ASSERT_EQ(transcript.size(), 3u);
+  EXPECT_NE(transcript[0].find("диск переполнен (13)"), std::string::npos) << transcript[0];
+  EXPECT_NE(transcript[1].find("файл повреждён (11)"), std::string::npos) << transcript[1];
+  EXPECT_NE(transcript[2].find("PHONE.db: file not open (21)"), std::string::npos) << transcript[2];
+}
+
 TEST_F(StandardWarningTest, ErrorTextIsCutAndUnknownNumbersShowNothing) {
   int unknown = -1;
   const auto transcript = run([&] {
