@@ -9,13 +9,8 @@ program=$1 closer=$2 suppressions=$3
 if [ "${4:-}" != "--on-display" ]; then
   data=$(mktemp -d)
   trap 'rm -rf "$data"' EXIT
-  code=0
-  (cd "$data" && xvfb-run -a -s "-screen 0 1280x900x24" "$0" "$@" --on-display) || code=$?
-  if [ "$code" -ne 0 ] || grep -q "Sanitizer" "$data/stderr.log"; then
-    echo "the program ended with exit code $code" >&2
-    cat "$data/stderr.log" >&2
-    exit 1
-  fi
+  . "$(dirname "$0")/on_virtual_display.sh"
+  run_on_virtual_display "$data" "$0" "$@"
   exit 0
 fi
 
