@@ -120,16 +120,15 @@ void Engine::ASSIGNBUTTONS() {
   TOOLBARMODE = 1;
   runtime::disable(tb::First, tb::Last);
   runtime::enable(tb::History);
+  for (int button = tb::First; button <= tb::Last; ++button) {
+    if (offersOnToolbar(button)) runtime::enable(button);
+  }
   using runtime::cp;
   if (request_.ORIGINALREQUEST == INSERTRECORD) {
-    runtime::enable(tb::Down);
-    runtime::enable(tb::Insert);
     const std::string tip = cp("Сохранить запись и добавить другую");
     runtime::setTip(tb::Down, tip);
     runtime::setTip(tb::Insert, tip);
   } else if (request_.ORIGINALREQUEST == CHANGERECORD) {
-    runtime::enable(tb::Bottom, tb::Up);
-    runtime::enable(tb::Insert);
     runtime::setTip(tb::Bottom, cp("Сохранение изменений и переход к последней записи"));
     runtime::setTip(tb::Top, cp("Сохранение изменений и переход к первой записи"));
     runtime::setTip(tb::PageDown, cp("Сохранение изменений и переход к следующей странице"));
@@ -141,8 +140,8 @@ void Engine::ASSIGNBUTTONS() {
 }
 
 bool Engine::offersOnToolbar(int button) const {
-  // The buttons ASSIGNBUTTONS enables. Another window may have set the toolbar since (its
-  // focus gain arriving after this card's): a press the card does not offer is not its own.
+  // Only these are pressed for the card: another window may have set the toolbar since (its
+  // focus gain arriving after this card's), and a press the card does not offer is not its own.
   if (request_.ORIGINALREQUEST == INSERTRECORD) return button == tb::Down || button == tb::Insert;
   if (request_.ORIGINALREQUEST == CHANGERECORD) {
     return button == tb::Insert || (button >= tb::Bottom && button <= tb::Up);

@@ -47,7 +47,7 @@ class Engine {
   bool save();
   void saveChange();
   void refocus();
-  bool offersOnToolbar(int button) const;  // one of the buttons ASSIGNBUTTONS enables
+  bool offersOnToolbar(int button) const;  // the navigation buttons its request has
   std::string image() const;
 
   Def def_;

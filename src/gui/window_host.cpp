@@ -70,8 +70,7 @@ void WindowHost::openWindow(const runtime::WindowSnapshot& s) {
     frame_->setCloseGate([this] { return readyToClose(); });
     frame_->setToolbarGate([this] {
       WindowView* v = inUse();
-      auto* entry = v != nullptr ? qobject_cast<EntryEdit*>(v->focusWidget()) : nullptr;
-      return entry == nullptr || entry->acceptEdited();
+      return v == nullptr || handInTyping(*v);
     });
     connect(frame_, &FrameWindow::toolbarPressed, this, [this] {
       if (WindowView* v = inUse(); v != nullptr && v->isEnabled()) activateView(*v);
@@ -187,24 +186,7 @@ void WindowHost::closeWindow(runtime::WindowId id) {
   // answered, and the box's activation of it has not arrived).
   const bool inUse = !activation_.empty() && activation_.back() == id;
   std::erase(activation_, id);
-  if (v) {
-    // A thread with no window left has no say in the toolbar: its number may come back for
-    // another procedure.
-    const runtime::ThreadId thread = v->thread();
-    const auto caller = std::find_if(activation_.rbegin(), activation_.rend(), [&](auto other) {
-      const WindowView* w = view(other);
-      return w != nullptr && w->thread() == thread;
-    });
-    if (caller == activation_.rend()) {
-      toolbars_.erase(thread);
-    } else if (inUse) {
-      // The window it stood over (a card over its list, a list over its card) is the one in
-      // use again, whatever the user touched while it was open.
-      const runtime::WindowId under = *caller;
-      std::erase(activation_, under);
-      activation_.push_back(under);
-    }
-  }
+  if (v) windowWent(v->thread(), inUse);
   publishActiveThread();
   if (!v) return;
   v->allowClose();
@@ -217,6 +199,23 @@ void WindowHost::closeWindow(runtime::WindowId id) {
   std::erase_if(retired_, [](const QPointer<QWidget>& w) { return w.isNull(); });
   retired_.emplace_back(outer);
   if (hadKeyboard) activateNewest();
+}
+
+void WindowHost::windowWent(runtime::ThreadId thread, bool wasInUse) {
+  const auto under = std::find_if(activation_.rbegin(), activation_.rend(), [&](auto other) {
+    const WindowView* w = view(other);
+    return w != nullptr && w->thread() == thread;
+  });
+  if (under == activation_.rend()) {
+    // No say in the toolbar any more: the thread's number may come back for another procedure.
+    toolbars_.erase(thread);
+  } else if (wasInUse) {
+    // The window it stood over (a card over its list, a list over its card) is the one in use
+    // again, whatever the user touched while it was open.
+    const runtime::WindowId id = *under;
+    std::erase(activation_, id);
+    activation_.push_back(id);
+  }
 }
 
 WindowView* WindowHost::inUse() const {
@@ -512,6 +511,11 @@ void WindowHost::closeFromOutside() {
   }
 }
 
+bool WindowHost::handInTyping(WindowView& v) {
+  auto* entry = qobject_cast<EntryEdit*>(v.focusWidget());
+  return entry == nullptr || entry->acceptEdited();
+}
+
 void WindowHost::answerInformingBoxes() {
   for (const QPointer<QWidget>& w : std::vector<QPointer<QWidget>>(requests_)) {
     auto* box = qobject_cast<QMessageBox*>(w.data());
@@ -524,8 +528,7 @@ bool WindowHost::readyToClose() {
   // window to close: the closing check has to see the edit. A text the field refuses stops
   // the close, as it stops a button.
   for (WindowView* v : views()) {
-    auto* entry = qobject_cast<EntryEdit*>(v->focusWidget());
-    if (entry != nullptr && !entry->acceptEdited()) {
+    if (!handInTyping(*v)) {
       if (v->isEnabled()) activateView(*v);
       return false;
     }

@@ -72,6 +72,13 @@ class WindowHost : public QObject {
   // Before the program is asked to close: false when that must not go ahead.
   bool readyToClose();
   void answerInformingBoxes();  // clicks the one button of every box that has only one
+  // The text being typed in the window's focused entry goes to its procedure; false when the
+  // entry's picture refused it.
+  bool handInTyping(WindowView& v);
+  void showToolbar(const std::vector<runtime::ControlSnapshot>& buttons);
+  // A window of `thread` went: a thread left without windows loses its toolbar copy; one that
+  // has another takes it back into use when the window went in use.
+  void windowWent(runtime::ThreadId thread, bool wasInUse);
 
   PendingReplies& replies_;
   std::atomic<runtime::ThreadId>& activeThread_;
@@ -83,7 +90,6 @@ class WindowHost : public QObject {
   std::vector<runtime::ControlSnapshot> toolbar_;                                // the one shown
   std::map<runtime::ThreadId, std::vector<runtime::ControlSnapshot>> toolbars_;  // per thread
   std::vector<runtime::ControlSnapshot> latestToolbar_;                          // any thread's
-  void showToolbar(const std::vector<runtime::ControlSnapshot>& buttons);
   std::vector<QPointer<QWidget>> requests_;  // boxes and menus still up
   std::vector<QPointer<QWidget>> retired_;   // closed windows awaiting deletion
   bool frameReturning_ = false;              // the frame is being activated right now
