@@ -1,33 +1,10 @@
 #include "data/errors.h"
 
-#include <string_view>
-#include <utility>
-
+#include "data/driver_text.h"
 #include "runtime/locale/charset.h"
 #include "storage/error.h"
 
 namespace phonedir {
-namespace {
-
-// The storage engine's own texts for the failures a user meets (a full disk, a damaged or
-// foreign file), said in the interface's language; any other text is shown as it stands.
-std::string driverText(const std::string& text) {
-  static constexpr std::pair<std::string_view, const char*> kTexts[] = {
-      {"database or disk is full", "диск переполнен"},
-      {"disk I/O error", "ошибка чтения или записи на диске"},
-      {"database disk image is malformed", "файл повреждён"},
-      {"file is not a database", "это не файл данных"},
-      {"unable to open database file", "файл не удалось открыть"},
-      {"attempt to write a readonly database", "файл доступен только для чтения"},
-      {"out of memory", "не хватает памяти"},
-  };
-  for (const auto& [english, russian] : kTexts) {
-    if (text.rfind(english, 0) == 0) return runtime::cp(russian);
-  }
-  return runtime::cp(text);
-}
-
-}  // namespace
 
 CurrentError currentError() {
   const storage::Error& e = storage::lastError();
@@ -36,7 +13,7 @@ CurrentError currentError() {
   out.text = errorText(e.code);
   if (e.code == storage::kDriverError) {
     out.fileCode = e.driverCode;
-    out.fileText = driverText(e.driverText);
+    out.fileText = driverTextInRussian(e.driverText);
   }
   return out;
 }
