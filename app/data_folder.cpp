@@ -74,8 +74,10 @@ QString hint(const DataFolder& folder) {
   return QStringLiteral("Укажите папку данных: phonedir ПАПКА");
 }
 
+// The folder stands on a line of its own: a path wraps only at its slashes, and one broken
+// after its first reads badly.
 QString problem(const DataFolder& folder, const QString& what) {
-  return QStringLiteral("Телефонный справочник не может работать в папке данных «%1»: %2.\n\n%3")
+  return QStringLiteral("Телефонный справочник не может работать в папке данных\n«%1»:\n%2.\n\n%3")
       .arg(QDir::toNativeSeparators(folder.path), what, hint(folder));
 }
 

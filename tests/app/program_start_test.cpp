@@ -277,9 +277,9 @@ TEST_F(ProgramStartTest, RefusesAFolderItCannotWorkIn) {
     SCOPED_TRACE(c.name);
     const Ended ended = run(PHONEDIR_PROGRAM, c.args);
     EXPECT_EQ(ended.code, 1);
-    EXPECT_NE(
-        ended.err.find("Телефонный справочник не может работать в папке данных «" + c.folder + "»"),
-        std::string::npos)
+    EXPECT_NE(ended.err.find("Телефонный справочник не может работать в папке данных\n«" +
+                             c.folder + "»"),
+              std::string::npos)
         << ended.err;
     EXPECT_NE(ended.err.find(c.hint), std::string::npos) << ended.err;
     EXPECT_EQ(filesUnder(cwd()), std::vector<std::string>{});

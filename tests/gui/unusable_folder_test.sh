@@ -34,5 +34,5 @@ fi
 code=0
 wait "$pid" || code=$?
 [ "$code" -eq 1 ] || { echo "the program ended with exit code $code" >&2; exit 1; }
-grep -q "не может работать в папке данных «$PWD/notes.txt/town»" stderr.log ||
+grep -q "^«$PWD/notes.txt/town»:$" stderr.log ||
   { echo "no message on stderr" >&2; exit 1; }
