@@ -377,15 +377,22 @@ void Engine::REFRESHPAGE() {
     if (b.change != 0) runtime::enable(b.change);
     if (b.erase != 0) runtime::enable(b.erase);
   } else {
-    storage::clearRecord(def_.primary->decl(), def_.primary->buffer());
-    if (entry != 0) runtime::disable(entry);
-    CURRENTCHOICE = 0;
-    runtime::control(b.list).selected = 0;
-    if (b.change != 0) runtime::disable(b.change);
-    if (b.erase != 0) runtime::disable(b.erase);
+    showEmptyPage();
   }
   runtime::setWaitCursor(false);
   REFRESHMODE = 0;
+}
+
+// No record to highlight: nothing to change, delete or locate in, and the record buffer
+// holds no record's values that a card or a choice could take for a record still there.
+void Engine::showEmptyPage() {
+  const Buttons& b = def_.buttons;
+  storage::clearRecord(def_.primary->decl(), def_.primary->buffer());
+  if (order().locatorEntry != 0) runtime::disable(order().locatorEntry);
+  CURRENTCHOICE = 0;
+  runtime::control(b.list).selected = 0;
+  if (b.change != 0) runtime::disable(b.change);
+  if (b.erase != 0) runtime::disable(b.erase);
 }
 
 // --- scrolling ---
@@ -401,6 +408,8 @@ void Engine::PROCESSSCROLL() {
   } else {
     SCROLLEND();
   }
+  // Another station may have emptied the file since the page was read.
+  if (RECORDCOUNT == 0) showEmptyPage();
   runtime::control(def_.buttons.list).selected = CURRENTCHOICE;
   POSTNEWSELECTION();
   clearLocator();
@@ -597,6 +606,9 @@ void Engine::NEWSELECTION() {
   const Buttons& b = def_.buttons;
   const runtime::Control& list = runtime::readControl(b.list);
   if (runtime::keyCode() == runtime::key::MouseRight) {
+    // The click is answered once: a selection a toolbar press or a focus gain brings next
+    // comes with no key of its own and would find the click's code still there.
+    runtime::setKeyCode(0);
     if (!def_.popup) return;
     const bool rows = RECORDCOUNT > 0;
     std::string menu = buttonEnabled(b.insert) ? "&Добавить" : "~&Добавить";
@@ -616,7 +628,10 @@ void Engine::NEWSELECTION() {
     }
     return;
   }
-  if (RECORDCOUNT == 0) return;
+  if (RECORDCOUNT == 0) {
+    REFRESHWINDOW();  // the window's own buttons follow the empty page too
+    return;
+  }
   CURRENTCHOICE = std::clamp<int32_t>(list.selected, 1, RECORDCOUNT);
   readRow(CURRENTCHOICE);
   FILLBUFFER();
@@ -782,7 +797,7 @@ void Engine::SELECTSORT() {
 }
 
 bool Engine::GETRECORD() {
-  if (RECORDCOUNT == 0) return true;
+  if (RECORDCOUNT == 0) return false;
   CURRENTCHOICE =
       std::clamp<int32_t>(runtime::readControl(def_.buttons.list).selected, 1, RECORDCOUNT);
   readRow(CURRENTCHOICE);

@@ -83,7 +83,8 @@ class Engine {
   void SELECTSORT();
   void INITIALIZEBROWSE();
   // False when the highlighted record could not be read again (another station deleted it):
-  // the buffer then holds the row's values, so that a locate lands beside it.
+  // the buffer then holds the row's values, so that a locate lands beside it. False too on an
+  // empty page, which highlights no record.
   bool GETRECORD();
   void REFRESHWINDOW();
   bool SYNCWINDOW() { return GETRECORD(); }
@@ -174,6 +175,7 @@ class Engine {
   OrderState& state() { return SORT[SORTORDER - 1]; }
   bool readRow(int32_t n);  // RT_GETqueueptr: row n into the row buffer
   void emptyQueue();
+  void showEmptyPage();
   void showPage();  // the list control's rows follow the queue
   void readError();
   void clearLocator();

@@ -268,6 +268,8 @@ void Engine::CALLUPDATE() {
       SCROLLEND();
     }
     POSTVCREDIT2();
+    // Another station emptied the file: no record is left for the card to show.
+    if (RECORDCOUNT == 0) break;
   }
   RESET();
   clearLocators();

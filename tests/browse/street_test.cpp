@@ -245,5 +245,41 @@ TEST_F(StreetStationTest, AStreetDeletedElsewhereIsNotChosen) {
   EXPECT_EQ(chosen, 1);
 }
 
+// A list that a scroll finds empty, because another station deleted every street, offers
+// nothing but Insert: no choice hands back the street the buffer last held, and neither a key
+// nor the toolbar changes or deletes a street that is gone.
+TEST_F(StreetStationTest, AListEmptiedElsewhereOffersOnlyInsert) {
+  int32_t response = 0;
+  runtime::start([&] {
+    GLOBALREQUEST = SELECTRECORD;
+    STREET();
+    response = GLOBALRESPONSE;
+  });
+  ASSERT_TRUE(runtime::waitIdle());
+  for (int num = 1; num <= 5; ++num) ASSERT_EQ(otherStation("delete " + std::to_string(num)), 0);
+  driver.scroll("?BROWSE:1", runtime::ev::ScrollBottom);
+  ASSERT_TRUE(runtime::waitIdle());
+  ASSERT_TRUE(driver.control("?BROWSE:1")->rows.empty());
+  for (const char* button : {"?SELECT:2", "?CHANGE:3", "?DELETE:3"})
+    EXPECT_TRUE(driver.control(button)->disabled) << button;
+
+  backend.takeTranscript();
+  backend.queueAnswer("OK");
+  driver.key("?BROWSE:1", runtime::key::Delete);
+  driver.key("?BROWSE:1", runtime::key::CtrlEnter);
+  driver.toolbar(layout::toolbar::Delete);
+  driver.toolbar(layout::toolbar::Change);
+  driver.key("?BROWSE:1", runtime::key::MouseLeft2);
+  ASSERT_TRUE(runtime::waitIdle());
+  const auto transcript = backend.takeTranscript();
+  EXPECT_FALSE(transcriptHas(transcript, "message")) << "no delete confirmation";
+  EXPECT_FALSE(transcriptHas(transcript, "open STREET_UPD")) << "no card";
+  ASSERT_TRUE(driver.control("?BROWSE:1")) << "the list is still open";
+
+  driver.close();
+  EXPECT_TRUE(runtime::waitFinished());
+  EXPECT_NE(response, REQUESTCOMPLETED);
+}
+
 }  // namespace
 }  // namespace phonedir

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,27 @@ TEST_F(PersonalCardTest, AnInsertCardTakesNoToolbarPressItDoesNotOffer) {
   storage::KeyedFile file(PERSONAL_FILE(), &r);
   ASSERT_EQ(file.open(), 0);
   EXPECT_EQ(file.records(), 3) << "nothing saved";
+}
+
+// A right click on the list shows the popup once: the selections that presses on the frame's
+// toolbar bring afterwards show none, though no other key came in between.
+TEST_F(PersonalCardTest, ARightClickShowsThePopupOnce) {
+  backend.queueAnswer("none");
+  driver.key("?LIST:2", runtime::key::MouseRight);
+  const auto list = backend.windowOf("PERSONAL");
+  ASSERT_TRUE(list);
+  for (int button : {layout::frame::TBARBRWDOWN, layout::frame::TBARBRWPAGEDOWN}) {
+    runtime::Event press;
+    press.code = runtime::ev::Accepted;
+    press.field = button;
+    runtime::deliver(list->id, press);
+    ASSERT_TRUE(runtime::waitIdle());
+  }
+  const auto transcript = backend.takeTranscript();
+  EXPECT_EQ(std::count_if(transcript.begin(), transcript.end(),
+                          [](const std::string& l) { return l.rfind("popup", 0) == 0; }),
+            1);
+  EXPECT_FALSE(backend.windowOf("PERS_UPD")) << "no card";
 }
 
 }  // namespace
