@@ -291,7 +291,9 @@ Error SqliteStore::checkMeta(bool exclusive) {
 }
 
 // The file holds our two tables, SQLite's record-number table and our indexes, nothing else:
-// no other table, view or trigger, and no index of another name.
+// no other table, view or trigger, and no index of another name. SQLite's statistics tables,
+// which ANALYZE or PRAGMA optimize in the sqlite3 tool add, may stand beside them: every
+// read of a key names its index, so they change no result.
 Error SqliteStore::checkObjects() {
   sqlite3_stmt* stmt = nullptr;
   int rc =
@@ -309,6 +311,7 @@ Error SqliteStore::checkObjects() {
     if (type == "table") {
       ours = name == "meta" || name == "records" || name == "sqlite_sequence";
       if (ours) tables.insert(name);
+      ours = ours || name.rfind("sqlite_stat", 0) == 0;
     } else if (type == "index") {
       ours = (table == "meta" && name == "sqlite_autoindex_meta_1") ||
              (table == "records" && keyIndexes.count(name));
