@@ -84,6 +84,16 @@ int Engine::rowsShown() const {
   return std::max(1, rows);
 }
 
+bool Engine::sameRecord(std::string_view a, std::string_view b) const {
+  const int64_t record = def_.primary->recordOf(a);
+  return record != 0 && record == def_.primary->recordOf(b);
+}
+
+int64_t Engine::highlightedRecord() const {
+  if (CURRENTCHOICE < 1 || CURRENTCHOICE > RECORDCOUNT) return 0;
+  return def_.primary->recordOf(queue_[static_cast<size_t>(CURRENTCHOICE - 1)].POSITION);
+}
+
 bool Engine::readRow(int32_t n) {
   if (n < 1 || n > RECORDCOUNT) return false;
   // A row is read into the buffer several times an event; a buffer that holds it already
@@ -262,7 +272,9 @@ void Engine::FILLRECORD() {
     if (SKIPFIRST) {
       SKIPFIRST = false;
       view_.position(probe_);
-      if (probe_ == anchor_) continue;
+      // The anchor's own record, even when another station has changed its key since the
+      // page was read and it now stands a little further on.
+      if (probe_ == anchor_ || sameRecord(probe_, anchor_)) continue;
     }
     if (ADDQUEUE != 0) {
       FILLQUEUE();
@@ -365,6 +377,12 @@ void Engine::REFRESHPAGE() {
     if (!HIGHLIGHTEDPOSITION.empty()) {
       for (int32_t n = 1; n <= RECORDCOUNT && choice == 0; ++n) {
         if (queue_[static_cast<size_t>(n - 1)].POSITION == HIGHLIGHTEDPOSITION) choice = n;
+      }
+      // Its record under a key another station gave it meanwhile; only a record gone from
+      // the page leaves the highlight on the last row.
+      for (int32_t n = 1; n <= RECORDCOUNT && choice == 0; ++n) {
+        if (sameRecord(queue_[static_cast<size_t>(n - 1)].POSITION, HIGHLIGHTEDPOSITION))
+          choice = n;
       }
       if (choice == 0) choice = RECORDCOUNT;
       readRow(choice);

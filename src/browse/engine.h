@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -174,6 +175,8 @@ class Engine {
   const SortOrder& order() const { return def_.orders[SORTORDER - 1]; }
   OrderState& state() { return SORT[SORTORDER - 1]; }
   bool readRow(int32_t n);  // RT_GETqueueptr: row n into the row buffer
+  bool sameRecord(std::string_view a, std::string_view b) const;  // positions of one record
+  int64_t highlightedRecord() const;                              // its record number; 0 with none
   void emptyQueue();
   void showEmptyPage();
   void showPage();  // the list control's rows follow the queue

@@ -258,9 +258,15 @@ void Engine::CALLUPDATE() {
       default:
         continue;  // the form again, unchanged
     }
+    const int64_t cardRecord = highlightedRecord();
     POSTVCREDIT1();
     CURRENTEVENT = event;
-    if (event <= runtime::ev::ScrollDown) {
+    // Another station deleted the card's record: the locate stands on the record that
+    // followed it, which is the next record already.
+    const bool gone = cardRecord != 0 && highlightedRecord() != cardRecord;
+    if (event == runtime::ev::ScrollDown && gone) {
+      runtime::control(def_.buttons.list).selected = CURRENTCHOICE;
+    } else if (event <= runtime::ev::ScrollDown) {
       SCROLLONE();
     } else if (event <= runtime::ev::PageDown) {
       SCROLLPAGE();

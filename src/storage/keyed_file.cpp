@@ -391,6 +391,11 @@ void KeyedFile::position(int order, std::string& token) {
   finish({});
 }
 
+int64_t KeyedFile::recordOf(std::string_view token) const {
+  const auto t = detail::decodeToken(schema_, token);
+  return t ? t->value.id : 0;
+}
+
 int KeyedFile::reget(std::string_view token) {
   if (!ready()) return error_.code;
   // Whatever the caller meant to rewrite or delete next is the token's record: once it cannot

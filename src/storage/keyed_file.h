@@ -198,6 +198,9 @@ class KeyedFile {
   // name the same record. Empty on failure.
   std::string position(int order);
   void position(int order, std::string& into);  // the same into `into`, reusing its storage
+  // The record a token names, whatever key values it carries (another station may have
+  // changed them since); 0 for a token that is not this file's.
+  int64_t recordOf(std::string_view token) const;
   // Reads the record of a token again (33 when it is gone) and goes on from it in the token's
   // order. Trailing blanks or NULs after a token are ignored. After a failure there is no
   // current record: put() and erase() give 33 until a record is read.

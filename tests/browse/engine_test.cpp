@@ -9,9 +9,11 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../data/data_fixture.h"
+#include "layout/frame_window.h"
 #include "runtime/event.h"
 #include "runtime/headless_driver.h"
 #include "runtime/locale/charset.h"
@@ -396,6 +398,61 @@ TEST_F(BrowseEngineTest, AChangedRecordIsHighlightedAtItsNewPlace) {
   driver.scroll("?LIST", runtime::ev::ScrollTop);
   typeKey('K');
   EXPECT_EQ(page(), "I J [K] KK L");
+}
+
+// Another station gives a record on the page a key that sorts just after its old one: a
+// scroll shows the record once, and after a card the highlight stays on it.
+TEST_F(BrowseEngineTest, ARecordWhoseKeyChangedElsewhereIsShownOnceAndKeepsTheHighlight) {
+  makeLetters(12);
+  auto rename = [](const char* from, const char* to) {
+    Item buffer = item(from, 0);
+    storage::KeyedFile other(itemsDecl(), &buffer);  // another station
+    ASSERT_EQ(other.open(), 0);
+    ASSERT_EQ(other.get(0), 0);
+    buffer = item(to, buffer.NUM);
+    ASSERT_EQ(other.put(), 0);
+  };
+  open([&](storage::KeyedFile&) { rename("B", "BB"); });
+  driver.selectRow("?LIST", 5);
+  EXPECT_EQ(page(), "A B C D [E]");
+  rename("E", "EE");
+  driver.scroll("?LIST", runtime::ev::ScrollDown);
+  EXPECT_EQ(page(), "B C D E [F]") << "EE is the row E, read before the change";
+
+  driver.scroll("?LIST", runtime::ev::ScrollTop);
+  driver.selectRow("?LIST", 2);
+  driver.key("?LIST", runtime::key::MouseLeft2);  // the card: B becomes BB meanwhile
+  EXPECT_EQ(page(), "A [BB] C D EE");
+}
+
+// The card moved on by the toolbar after another station deleted its record: the next record
+// is the one that followed it, the previous the one before it; none is passed over.
+TEST_F(BrowseEngineTest, ACardWhoseRecordWentElsewhereMovesOnToItsNeighbours) {
+  makeLetters(12);
+  std::string shown;
+  int32_t button = 0;
+  open([&](storage::KeyedFile& file) {
+    const auto* r = static_cast<const Item*>(file.buffer());
+    const std::string name(r->NAME, 1);
+    shown += name;
+    if (button == 0) return;
+    Item buffer = item(name, 0);
+    storage::KeyedFile other(itemsDecl(), &buffer);  // another station
+    ASSERT_EQ(other.open(), 0);
+    ASSERT_EQ(other.get(0), 0);
+    ASSERT_EQ(other.erase(), 0);
+    VCRREQUEST = std::exchange(button, 0);
+  });
+  button = layout::toolbar::Down;
+  driver.selectRow("?LIST", 2);
+  driver.key("?LIST", runtime::key::MouseLeft2);
+  EXPECT_EQ(shown, "BC");
+  shown.clear();
+  button = layout::toolbar::Up;
+  driver.scroll("?LIST", runtime::ev::ScrollTop);
+  driver.selectRow("?LIST", 3);
+  driver.key("?LIST", runtime::key::MouseLeft2);
+  EXPECT_EQ(shown, "DC");
 }
 
 TEST_F(BrowseEngineTest, ARecordDeletedElsewhereLeavesANeighbourHighlighted) {

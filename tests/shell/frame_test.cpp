@@ -112,7 +112,7 @@ TEST_F(FrameTest, CheckThatCannotReadReportsItAndGoesOn) {
   ASSERT_EQ(transcript.size(), 3u);
   EXPECT_EQ(
       transcript[1].find(
-          R"(message "Ошибка извлечения записи" "Ошибка (record 1: HOME holds 5 bytes, room for 4 (20)) При попытке доступа к записи файла Phone.)"),
+          R"(message "Ошибка извлечения записи" "Ошибка (запись 1: поле HOME содержит 5 байт, а места в поле 4 (20)) При попытке доступа к записи файла Phone.)"),
       0u)
       << transcript[1];
   EXPECT_EQ(transcript[2], R"(open PERSONAL "")");
