@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <algorithm>
+#include <vector>
 
 #include "gui/icons.h"
 #include "gui/tool_strip.h"
@@ -283,6 +284,25 @@ void WindowView::closeEvent(QCloseEvent* event) {
   }
   event->ignore();
   requestClose();
+}
+
+// Tab and Shift+Tab go round the window's own controls in their order. Left to Qt, Shift+Tab
+// from the first control reached the work window's frame or the frame's window area, which
+// show no focus and take no key.
+bool WindowView::focusNextPrevChild(bool next) {
+  std::vector<QWidget*> chain;
+  for (QWidget* w = nextInFocusChain(); w != nullptr && w != this; w = w->nextInFocusChain()) {
+    if (isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() &&
+        w->isVisibleTo(this) && w->focusProxy() == nullptr)
+      chain.push_back(w);
+  }
+  if (chain.empty()) return true;
+  const auto at = std::find(chain.begin(), chain.end(), QApplication::focusWidget());
+  const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(chain.size());
+  std::ptrdiff_t i = at == chain.end() ? (next ? -1 : 0) : at - chain.begin();
+  i = ((next ? i + 1 : i - 1) % n + n) % n;
+  chain[static_cast<size_t>(i)]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
 }
 
 void WindowView::keyPressEvent(QKeyEvent* event) {

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <utility>
 
 #include "gui/frame_window.h"
 #include "gui_harness.h"
@@ -280,6 +281,31 @@ TEST_F(Keyboard, EnterInAnEntryPressesTheDefaultButtonWhereTheWindowAsks) {
   ASSERT_TRUE(until([&] { return log->has(ev::Rejected, kFlat); }));
   settle();
   EXPECT_FALSE(log->has(ev::Accepted, kSearch));
+}
+
+// Tab and Shift+Tab go round a work window's own controls, also when the list is the only one
+// they reach: neither takes the keyboard to the work window's frame, where keys go nowhere.
+TEST_F(Keyboard, TabAndShiftTabStayInTheWorkWindow) {
+  const runtime::WindowDef& def = phonedir::layout::personalWindow();
+  start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
+  ASSERT_NE(waitFrame(), nullptr);
+  start(windowProc(def, std::make_shared<EventLog>()));
+  WindowView* view = waitView(def.proc);
+  ASSERT_NE(view, nullptr);
+  QWidget* list = view->control(numberOf(def, "?LIST:2"));
+  ASSERT_NE(list, nullptr);
+  view->window()->activateWindow();
+  list->setFocus();
+  ASSERT_TRUE(until([&] { return QApplication::focusWidget() == list; }));
+  for (const auto& [key, mods] :
+       {std::pair{Qt::Key_Backtab, Qt::ShiftModifier}, std::pair{Qt::Key_Tab, Qt::NoModifier}}) {
+    for (int i = 0; i < 3; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), key, mods);
+      settle();
+      EXPECT_EQ(QApplication::focusWidget(), list)
+          << (key == Qt::Key_Tab ? "Tab " : "Shift+Tab ") << i + 1;
+    }
+  }
 }
 
 TEST_F(Keyboard, QtsOwnTextsAreRussian) {
