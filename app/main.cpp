@@ -34,7 +34,7 @@ int main(int argc, char* argv[]) {
   if (app::asksForTextOnly(argc, argv)) return printText(argc, argv);
 
   QApplication application(argc, argv);
-  QApplication::setApplicationDisplayName(QStringLiteral("Телефонный справочник"));
+  // No display name: the window system would add it to every caption the program sets.
   QApplication::setDesktopFileName(QStringLiteral("phonedir"));
   QApplication::setWindowIcon(gui::catalogueIcon("Phone.ico"));
   gui::installQtTexts();

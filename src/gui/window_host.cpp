@@ -459,7 +459,7 @@ void WindowHost::showMessage(const runtime::MessageRequest& r, PendingReplies::T
 
 void WindowHost::showHalt(const std::string& text, PendingReplies::Token token) {
   runtime::MessageRequest r;
-  r.title = QApplication::applicationDisplayName().toStdString();
+  r.title = (frame_ ? frame_->windowTitle() : QApplication::applicationName()).toStdString();
   r.text = text;
   r.icon = runtime::Icon::Hand;
   r.buttons = runtime::button::Ok;
