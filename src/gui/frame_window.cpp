@@ -21,6 +21,9 @@
 namespace gui {
 namespace {
 
+// Below this the frame opens over the whole screen.
+constexpr QSize kSmallScreen(1024, 768);
+
 QString text(const std::string& utf8) {
   return QString::fromStdString(utf8);
 }
@@ -99,13 +102,17 @@ FrameWindow::FrameWindow(const runtime::WindowSnapshot& s) : id_(s.id), thread_(
   });
 
   // The design size is the least the frame gets; it opens large enough to hold a few work
-  // windows side by side.
+  // windows side by side. A small screen it takes whole: a part of one would not hold even
+  // the city directory.
   const QSize design(units_.x(s.width), units_.y(s.height));
   QSize size = design;
   if (const QScreen* sc = screen()) {
     const QRect avail = sc->availableGeometry();
-    size = size.expandedTo(QSize(avail.width() * 3 / 4, avail.height() * 4 / 5))
-               .boundedTo(avail.size());
+    const bool small =
+        avail.width() < kSmallScreen.width() || avail.height() < kSmallScreen.height();
+    size = small ? avail.size()
+                 : size.expandedTo(QSize(avail.width() * 3 / 4, avail.height() * 4 / 5))
+                       .boundedTo(avail.size());
     resize(size);
     move(avail.center() - QPoint(width() / 2, height() / 2));
   } else {

@@ -126,19 +126,29 @@ void WindowHost::openWindow(const runtime::WindowSnapshot& s) {
 void WindowHost::cascade(QMdiSubWindow* sub) {
   // Each new work window opens a title bar's height below and right of the previous one, in
   // the first such place that no other work window has its corner on: a window opened again
-  // never covers another exactly. The area scrolls to whatever lies beyond its edges.
+  // never covers another exactly. A cascade that would run past the area's right or bottom
+  // edge starts again at the top, a step further right, so that on a small screen a window
+  // opens whole while there is room; the area scrolls to whatever lies beyond its edges.
   QMdiArea* area = frame_->mdiArea();
   const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub) + 4;
+  const QSize room = (area->viewport()->size() - sub->size()).expandedTo(QSize(0, 0));
   std::vector<QPoint> taken;
   for (QMdiSubWindow* other : area->subWindowList()) {
     if (other != sub) taken.push_back(other->pos());
   }
-  for (int k = 0;; ++k) {
-    const QPoint at(k * step, k * step);
-    if (std::find(taken.begin(), taken.end(), at) == taken.end()) {
-      sub->move(at);
-      return;
+  const auto place = [&](QPoint at) {
+    if (std::find(taken.begin(), taken.end(), at) != taken.end()) return false;
+    sub->move(at);
+    return true;
+  };
+  for (int start = 0; start <= room.width(); start += step) {
+    for (QPoint at(start, 0); at.x() <= room.width() && at.y() <= room.height();
+         at += QPoint(step, step)) {
+      if (place(at)) return;
     }
+  }
+  for (int k = 0;; ++k) {
+    if (place(QPoint(k * step, k * step))) return;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
 #include <QScrollBar>
 
 #include "gui/frame_window.h"
@@ -115,6 +116,37 @@ TEST_F(WorkWindows, AWindowOpenedAgainCoversNoOtherExactly) {
   ASSERT_NE(c, nullptr);
   EXPECT_NE(c->pos(), b->pos());
   EXPECT_NE(c->pos(), again->pos());
+}
+
+// On a small screen the frame opens over all of it, and new windows open inside its area while
+// they fit it, instead of each one further past its right and bottom edges.
+TEST_F(WorkWindows, NewWindowsOpenInsideASmallArea) {
+  FrameWindow* frame = openFrame();
+  ASSERT_NE(frame, nullptr);
+  const QRect screen = frame->screen()->availableGeometry();
+  if (screen.width() < 1024 || screen.height() < 768) {
+    EXPECT_EQ(frame->size(), screen.size()) << "the frame takes a small screen whole";
+  }
+  QMdiArea* area = frame->mdiArea();
+  QMdiSubWindow* first = open(testWindow("A", true));
+  ASSERT_NE(first, nullptr);
+  // Windows that leave the area room for a few steps of the cascade only.
+  const QSize inner = viewOf("A")->size();
+  const QSize want = area->viewport()->size() - (first->size() - inner) - QSize(100, 100);
+  for (const char* proc : {"B", "C", "D", "E", "F"}) {
+    WindowDef def = testWindow(proc, true);
+    def.width = def.width * want.width() / inner.width();
+    def.height = def.height * want.height() / inner.height();
+    QMdiSubWindow* sub = open(def);
+    ASSERT_NE(sub, nullptr);
+    EXPECT_TRUE(QRect(QPoint(0, 0), area->viewport()->size()).contains(sub->geometry()))
+        << proc << " at " << sub->x() << "," << sub->y();
+    for (QMdiSubWindow* other : area->subWindowList()) {
+      if (other != sub) {
+        EXPECT_NE(other->pos(), sub->pos()) << proc;
+      }
+    }
+  }
 }
 
 TEST_F(WorkWindows, MinimisingTheActiveWindowActivatesTheOneBefore) {
