@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QToolButton>
 #include <algorithm>
@@ -77,6 +78,7 @@ QWidget* ControlSet::create(const runtime::ControlSnapshot& c) {
         b->setAutoRaise(c.inToolbar);
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         connectPress(b, number);
+        if (c.inToolbar) addToolbarShortcut(b);
         w = b;
       } else {
         auto* b = new QPushButton(parent);
@@ -364,6 +366,21 @@ bool ControlSet::pressDefault(int key) {
     return item.snap.isDefault && item.snap.kind == ControlKind::Button;
   });
   return it != items_.end() && press(it->snap.number, key);
+}
+
+// A window's own toolbar buttons never take the focus; Ctrl+1, Ctrl+2, ... press them in their
+// order, so that the sort orders are reachable from the keyboard too. Only the window the
+// focus is in answers them.
+void ControlSet::addToolbarShortcut(QAbstractButton* button) {
+  constexpr int kShortcuts = 9;
+  QWidget* view = client_ ? client_->parentWidget() : nullptr;
+  if (view == nullptr || toolbarShortcuts_ >= kShortcuts) return;
+  const auto key = static_cast<Qt::Key>(Qt::Key_1 + toolbarShortcuts_++);
+  auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | key), view);
+  shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(shortcut, &QShortcut::activated, button, [button] {
+    if (button->isVisible()) button->animateClick();
+  });
 }
 
 void ControlSet::connectPress(QAbstractButton* button, int number) {

@@ -81,6 +81,7 @@ class ControlSet : public QObject {
   QWidget* create(const runtime::ControlSnapshot& c);
   // A click sends the button's event once the focused entry's text is in.
   void connectPress(QAbstractButton* button, int number);
+  void addToolbarShortcut(QAbstractButton* button);
   void update(Item& item, bool first);
   QRect geometryOf(const Item& item) const;
   QSize naturalSize(const Item& item) const;
@@ -105,6 +106,7 @@ class ControlSet : public QObject {
   std::map<int, size_t> byNumber_;
   int appliedMoves_ = -1;  // the procedure's focus moves given so far
   int reportedFocus_ = 0;
+  int toolbarShortcuts_ = 0;  // Ctrl+digit shortcuts given to the window's toolbar buttons
   bool focusing_ = false;
   int lastInput_ = runtime::key::MouseLeft;  // the key or button of the user's last input
   // The button whose mouse press took the focus from an entry that refused its text, and

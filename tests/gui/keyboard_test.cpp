@@ -308,6 +308,33 @@ TEST_F(Keyboard, TabAndShiftTabStayInTheWorkWindow) {
   }
 }
 
+// A work window's own toolbar buttons take no focus; Ctrl+1, Ctrl+2, ... press them in their
+// order, in the window the focus is in only.
+TEST_F(Keyboard, CtrlAndADigitPressAToolbarButtonOfTheWindowInUse) {
+  const runtime::WindowDef& def = phonedir::layout::personalWindow();
+  start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
+  ASSERT_NE(waitFrame(), nullptr);
+  auto log = std::make_shared<EventLog>();
+  start(windowProc(def, log));
+  WindowView* view = waitView(def.proc);
+  ASSERT_NE(view, nullptr);
+  auto other = std::make_shared<EventLog>();
+  start(windowProc(phonedir::layout::gorodWindow(), other));
+  ASSERT_NE(waitView(phonedir::layout::gorodWindow().proc), nullptr);
+  QWidget* list = view->control(numberOf(def, "?LIST:2"));
+  ASSERT_NE(list, nullptr);
+  view->window()->activateWindow();
+  list->setFocus();
+  ASSERT_TRUE(until([&] { return QApplication::focusWidget() == list; }));
+  log->clear();
+  other->clear();
+  QTest::keyClick(list, Qt::Key_2, Qt::ControlModifier);
+  ASSERT_TRUE(until([&] { return log->has(ev::Accepted, numberOf(def, "?BUTTON2")); }));
+  settle();
+  EXPECT_FALSE(log->has(ev::Accepted, numberOf(def, "?BUTTON1")));
+  EXPECT_TRUE(other->with(ev::Accepted).empty()) << "the other window takes no press";
+}
+
 TEST_F(Keyboard, QtsOwnTextsAreRussian) {
   start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
   ASSERT_NE(waitFrame(), nullptr);
