@@ -79,6 +79,44 @@ void HeadlessBackend::updateWindow(const WindowSnapshot& w) {
     copyChanges(w, it->second);
   }
   applyFocus(w);
+  measureLists(w);
+}
+
+// As the Qt backend does, a list whose height the procedure changed (a resize strategy)
+// reports the rows it now shows, one per 10 dialog units, and a sized event of the window's
+// own size makes the procedure refill its page to them.
+void HeadlessBackend::measureLists(const WindowSnapshot& w) {
+  std::vector<std::pair<int, int>> changed;
+  {
+    std::lock_guard lock(mutex_);
+    auto& reported = reportedRows_[w.id];
+    for (const ControlSnapshot& c : w.controls) {
+      if (c.kind != ControlKind::List) continue;
+      const int rows = defaultRowsShown(c.rect.h);
+      if (rows == c.rowsShown) {
+        reported.erase(c.number);
+        continue;
+      }
+      // Reported once: the displays until the procedure has taken it still show the old count.
+      const auto [it, fresh] = reported.try_emplace(c.number, rows);
+      if (!fresh && it->second == rows) continue;
+      it->second = rows;
+      changed.emplace_back(c.number, rows);
+    }
+  }
+  if (changed.empty()) return;
+  for (const auto& [number, rows] : changed) {
+    Event e;
+    e.code = ev::ListGeometry;
+    e.field = number;
+    e.value = rows;
+    deliver(w.id, e);
+  }
+  Event sized;
+  sized.code = ev::Sized;
+  sized.width = w.width;
+  sized.height = w.height;
+  deliver(w.id, sized);
 }
 
 // As a real display does, the focus the procedure gives a control is reported back as the
@@ -117,6 +155,7 @@ void HeadlessBackend::closeWindow(WindowId id) {
   transcript_.push_back("close " + it->second.proc);
   windows_.erase(it);
   focus_.erase(id);
+  reportedRows_.erase(id);
   std::erase(order_, id);
 }
 

@@ -81,6 +81,7 @@ class HeadlessBackend : public Backend {
   std::optional<WindowId> activeLocked() const;
   const WindowSnapshot* windowOfLocked(const std::string& proc) const;
   void applyFocus(const WindowSnapshot& window);
+  void measureLists(const WindowSnapshot& window);
 
   struct Focus {
     int requested = 0;  // the control the procedure last gave the focus
@@ -95,6 +96,7 @@ class HeadlessBackend : public Backend {
   std::vector<std::string> transcript_;
   std::map<ThreadId, bool> waitCursor_;
   std::map<WindowId, Focus> focus_;
+  std::map<WindowId, std::map<int, int>> reportedRows_;  // list -> rows it reported
   std::optional<int> exitCode_;
 };
 

@@ -17,6 +17,7 @@
 #include "data/files.h"
 #include "data/records.h"
 #include "layout/frame_window.h"
+#include "layout/windows.h"
 #include "runtime/headless_driver.h"
 #include "runtime/locale/charset.h"
 #include "shell/globals.h"
@@ -279,6 +280,41 @@ TEST_F(StreetStationTest, AListEmptiedElsewhereOffersOnlyInsert) {
   driver.close();
   EXPECT_TRUE(runtime::waitFinished());
   EXPECT_NE(response, REQUESTCOMPLETED);
+}
+
+// The page follows the list's height when the window is resized: taller, it fills the rows the
+// list now has; back at its first size, it holds its first page's count again.
+TEST_F(StreetStationTest, AResizedListHoldsAsManyRowsAsItShows) {
+  {
+    STR_RECORD r{};
+    storage::KeyedFile file(STREET_FILE(), &r);
+    ASSERT_EQ(file.open(), 0);
+    for (int i = 6; i <= 60; ++i) {
+      clearRecord(r);
+      r.NUM = i;
+      const std::string name = runtime::cp("Улица " + std::to_string(i));
+      std::copy(name.begin(), name.end(), r.NAME);
+      ASSERT_EQ(file.add(), 0);
+    }
+  }
+  runtime::start(&STREET);
+  ASSERT_TRUE(runtime::waitIdle());
+  const size_t first = driver.control("?BROWSE:1")->rows.size();
+  const runtime::WindowDef& def = layout::streetWindow();
+  for (const int taller : {150, 0}) {
+    ASSERT_TRUE(driver.resize(def.width, def.height + taller));
+    ASSERT_TRUE(runtime::waitIdle());
+    const auto list = driver.control("?BROWSE:1");
+    ASSERT_TRUE(list);
+    EXPECT_EQ(static_cast<int>(list->rows.size()), runtime::defaultRowsShown(list->rect.h));
+    if (taller == 0) {
+      EXPECT_EQ(list->rows.size(), first);
+    } else {
+      EXPECT_GT(list->rows.size(), first);
+    }
+  }
+  driver.close();
+  EXPECT_TRUE(runtime::waitFinished());
 }
 
 }  // namespace
