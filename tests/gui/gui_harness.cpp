@@ -131,6 +131,15 @@ WindowView* GuiTest::waitView(const std::string& proc) {
   return found;
 }
 
+QLineEdit* GuiTest::waitFocusedEntry(const std::string& proc, int number) {
+  WindowView* view = waitView(proc);
+  auto* entry = view != nullptr ? qobject_cast<QLineEdit*>(view->control(number)) : nullptr;
+  if (entry == nullptr || !until([&] { return QApplication::focusWidget() == entry; }))
+    return nullptr;
+  settle();
+  return entry;
+}
+
 FrameWindow* GuiTest::waitFrame() {
   until([&] { return host().frame() != nullptr && host().frame()->isVisible(); });
   return host().frame();

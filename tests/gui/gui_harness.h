@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -73,6 +74,9 @@ class GuiTest : public ::testing::Test {
   WindowView* viewOf(const std::string& proc);
   WindowView* waitView(const std::string& proc);
   FrameWindow* waitFrame();
+  // The entry `number` of a procedure's window once the window has given it the focus and
+  // has settled; null when that never happens.
+  QLineEdit* waitFocusedEntry(const std::string& proc, int number);
 
  private:
   std::unique_ptr<QtBackend> backend_;

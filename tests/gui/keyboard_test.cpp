@@ -260,12 +260,8 @@ TEST_F(Keyboard, EnterInAnEntryPressesTheDefaultButtonWhereTheWindowAsks) {
     runtime::select(kFlat);
     runtime::display();
   }));
-  WindowView* view = waitView("CONDITIONS");
-  ASSERT_NE(view, nullptr);
-  auto* entry = qobject_cast<QLineEdit*>(view->control(kFlat));
+  QLineEdit* entry = waitFocusedEntry("CONDITIONS", kFlat);
   ASSERT_NE(entry, nullptr);
-  ASSERT_TRUE(until([&] { return QApplication::focusWidget() == entry; }));
-  settle();
   log->clear();
   QTest::keyClicks(entry, "12");
   QTest::keyClick(entry, Qt::Key_Return);

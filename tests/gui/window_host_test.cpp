@@ -223,12 +223,8 @@ TEST_F(WindowHostTest, AProgramAskedToCloseTakesTheTypedTextAndAnswersABoxThatOn
     runtime::select(kName);
     runtime::display();
   }));
-  WindowView* cardView = waitView("CARD");
-  ASSERT_NE(cardView, nullptr);
-  auto* entry = qobject_cast<QLineEdit*>(cardView->control(kName));
+  QLineEdit* entry = waitFocusedEntry("CARD", kName);
   ASSERT_NE(entry, nullptr);
-  ASSERT_TRUE(until([&] { return QApplication::focusWidget() == entry; }));
-  settle();
   cardLog->clear();
   QTest::keyClicks(entry, "Abc");
 
