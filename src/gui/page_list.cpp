@@ -358,6 +358,19 @@ void PageList::paintHeader(QPainter& painter, const QRect& area) {
   }
 }
 
+QRect PageList::cellTextRect(int row, int column) const {
+  const Column& c = columns_[static_cast<size_t>(column)];
+  const QRect r = rowRect(row);
+  QRect cell(contentsRect().left() + columnLeft(column), r.top(), c.width, r.height());
+  // The indent keeps the text off the edge it is justified to; the other edge gives the text
+  // all the room there is, or the widest value a column was sized for is cut.
+  const Qt::Alignment align = alignmentOf(c.format.justify);
+  const int line = c.format.rightLine ? 1 : 0;
+  if (align & Qt::AlignLeft) return cell.adjusted(c.indent, 0, -line, 0);
+  if (align & Qt::AlignRight) return cell.adjusted(0, 0, -c.indent - line, 0);
+  return cell.adjusted(c.indent, 0, -c.indent - line, 0);
+}
+
 void PageList::paintRows(QPainter& painter, const QRect& area) {
   painter.save();
   painter.setClipRect(area);
@@ -373,11 +386,11 @@ void PageList::paintRows(QPainter& painter, const QRect& area) {
                                    selected ? QPalette::HighlightedText : QPalette::Text));
     for (int col = 0; col < columnCount(); ++col) {
       const Column& c = columns_[col];
-      QRect cell(area.left() + columnLeft(col), r.top(), c.width, r.height());
-      cell.adjust(c.indent, 0, -c.indent, 0);
+      const QRect cell = cellTextRect(row, col);
+      const Qt::Alignment align = alignmentOf(c.format.justify);
       painter.save();
       painter.setClipRect(cell.intersected(drawableFor(c, area)));
-      painter.drawText(cell, alignmentOf(c.format.justify) | Qt::AlignVCenter, cellText(row, col));
+      painter.drawText(cell, align | Qt::AlignVCenter, cellText(row, col));
       painter.restore();
     }
     if (selected && hasFocus()) {
@@ -401,6 +414,7 @@ void PageList::paintRows(QPainter& painter, const QRect& area) {
 }
 
 void PageList::mousePressEvent(QMouseEvent* event) {
+  keyPopupPoint_.reset();
   if (event->button() == Qt::LeftButton) {
     if (const int col = edgeAt(event->position().toPoint()); col >= 0) {
       dragColumn_ = col;
@@ -466,7 +480,20 @@ void PageList::mouseDoubleClickEvent(QMouseEvent* event) {
   QFrame::mouseDoubleClickEvent(event);
 }
 
+std::optional<QPoint> PageList::takeKeyPopupPoint() {
+  return std::exchange(keyPopupPoint_, std::nullopt);
+}
+
 void PageList::keyPressEvent(QKeyEvent* event) {
+  // The menu key and Shift+F10 bring what the right button brings, under the highlighted row.
+  const bool menuKey = event->key() == Qt::Key_Menu ||
+                       (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+  if (menuKey && alerts(alertKeys_, runtime::key::MouseRight)) {
+    const QRect row = rowRect(selected_ > 0 ? selected_ : 1);
+    keyPopupPoint_ = mapToGlobal(QPoint(row.left() + row.height(), row.bottom()));
+    emit input(alertEvent(runtime::key::MouseRight));
+    return;
+  }
   const int code = keyCodeOf(*event);
   if (alerts(alertKeys_, code)) {
     emit input(alertEvent(code));

@@ -13,6 +13,7 @@
 #include <QFrame>
 #include <QScrollBar>
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,9 +49,13 @@ class PageList : public QFrame {
   int headerHeight() const;
   int pageRows() const { return static_cast<int>(rows_.size()); }
   QString cellText(int row, int column) const;  // row 1-based
+  // Where a cell's text is drawn, before the scrolling columns are clipped off the fixed ones.
+  QRect cellTextRect(int row, int column) const;
   int selectedRow() const { return selected_; }
   QScrollBar* scrollBar() const { return bar_; }
   QScrollBar* sidewaysBar() const { return hbar_; }
+  // Where the popup the menu key asked for goes; empty when the mouse asked, or asked last.
+  std::optional<QPoint> takeKeyPopupPoint();
 
  signals:
   // An event for the procedure; its field is left for the owner to fill in.
@@ -110,6 +115,7 @@ class PageList : public QFrame {
   int dragColumn_ = -1;         // the column whose width the mouse is dragging
   int dragStartX_ = 0;
   int dragStartWidth_ = 0;
+  std::optional<QPoint> keyPopupPoint_;
 };
 
 }  // namespace gui

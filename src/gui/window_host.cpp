@@ -16,6 +16,7 @@
 #include "gui/entry_edit.h"
 #include "gui/frame_window.h"
 #include "gui/message_box.h"
+#include "gui/page_list.h"
 #include "gui/popup_menu.h"
 #include "gui/window_view.h"
 #include "runtime/locale/charset.h"
@@ -498,7 +499,14 @@ void WindowHost::showPopup(const runtime::PopupRequest& r, PendingReplies::Token
   });
   std::erase_if(requests_, [](const QPointer<QWidget>& w) { return w.isNull(); });
   requests_.emplace_back(menu);
-  menu->popup(QCursor::pos());
+  // A popup asked for by the menu key opens under the list's highlighted row.
+  std::optional<QPoint> keyPoint;
+  for (WindowView* v : views()) {
+    for (PageList* list : v->findChildren<PageList*>()) {
+      if (auto p = list->takeKeyPopupPoint(); p && !keyPoint) keyPoint = p;
+    }
+  }
+  menu->popup(keyPoint.value_or(QCursor::pos()));
 }
 
 void WindowHost::setWaitCursor(runtime::ThreadId thread, bool on) {

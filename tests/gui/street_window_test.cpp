@@ -133,6 +133,28 @@ TEST_F(StreetList, RowsLocatorThumbPopupAndCard) {
   ASSERT_TRUE(until([&] { return viewOf("STREET_UPD") == nullptr; }));
   settle();  // the list rebuilds its page after the card
 
+  // The menu key and Shift+F10 bring the same popup, under the highlighted row.
+  for (const auto& [key, modifiers] :
+       {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers{}},
+        std::pair{Qt::Key_F10, Qt::KeyboardModifiers{Qt::ShiftModifier}}}) {
+    // The offscreen platform gives the activation back to no window after a popup.
+    list->window()->activateWindow();
+    list->setFocus();
+    ASSERT_TRUE(until([&] { return QApplication::focusWidget() == list; }));
+    settle();  // the window's return rebuilds the page around the same street
+    EXPECT_EQ(list->cellText(list->selectedRow(), 0), third);
+    pressKey(list, key, modifiers);
+    ASSERT_TRUE(until([&] { return shownMenu() != nullptr; }));
+    EXPECT_NEAR(shownMenu()->geometry().top(),
+                list->mapToGlobal(list->rowRect(list->selectedRow()).bottomLeft()).y(), 2);
+    EXPECT_EQ(menuItems(*shownMenu()),
+              (QStringList{"&Добавить", "&Изменить", "&Удалить", "-", "~&Выбрать"}));
+    shownMenu()->close();
+    ASSERT_TRUE(until([&] { return shownMenu() == nullptr; }));
+    settle();
+  }
+  EXPECT_EQ(viewOf("STREET_UPD"), nullptr);
+
   // A double click opens the card on the street clicked.
   const QString fifth = list->cellText(5, 0);
   doubleClick(list, 5);
