@@ -237,7 +237,8 @@ struct ListCase {
 };
 
 // Columns as the list's format string gives them; a row given in stored form is shown through
-// the columns' pictures.
+// the columns' pictures. The number-like columns hold their widest values whole: a full phone
+// number, a house and a flat of four digits, a personal number of ten and its code of five.
 TEST_F(CatalogueView, ListsHaveTheirColumnsAndShowRowsThroughPictures) {
   start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
   ASSERT_NE(waitFrame(), nullptr);
@@ -247,6 +248,7 @@ TEST_F(CatalogueView, ListsHaveTheirColumnsAndShowRowsThroughPictures) {
       {phonedir::layout::personalWindow, "?LIST:2"},
       {phonedir::layout::poiskWindow, "?LIST"},
   };
+  int numberColumns = 0;
   for (const ListCase& t : cases) {
     const WindowDef& def = t.def();
     SCOPED_TRACE(def.proc);
@@ -256,10 +258,16 @@ TEST_F(CatalogueView, ListsHaveTheirColumnsAndShowRowsThroughPictures) {
     // One stored row: a phone number where the picture has one, plain text elsewhere.
     std::vector<std::string> stored;
     for (const auto& col : columns) stored.push_back(col.picture[0] == 'P' ? "034567" : "Ab");
+    // And digits as wide as each picture allows.
+    std::vector<std::string> widest;
+    for (const auto& col : columns) {
+      const int length = col.picture[0] == 's' ? std::stoi(col.picture.substr(1)) : 6;
+      widest.push_back(std::string(static_cast<size_t>(length), '0'));
+    }
     auto log = std::make_shared<EventLog>();
     const int number = c->number;
-    start(windowProc(def, log, [number, stored] {
-      runtime::control(number).rows = {stored, stored};
+    start(windowProc(def, log, [number, stored, widest] {
+      runtime::control(number).rows = {stored, widest};
       runtime::control(number).selected = 2;
     }));
     WindowView* view = waitView(def.proc);
@@ -277,6 +285,13 @@ TEST_F(CatalogueView, ListsHaveTheirColumnsAndShowRowsThroughPictures) {
       EXPECT_NEAR(list->columnLeft(col), left * u.avgChar / 4.0, 1.0);
       left += columns[i].width;
       EXPECT_EQ(list->cellText(1, col), columns[i].picture[0] == 'P' ? " 3-45-67" : "Ab");
+      // Long strings are names, which a column holds as far as they are usual.
+      const QString digits = list->cellText(2, col).trimmed();
+      if (digits.size() > 10) continue;
+      ++numberColumns;
+      EXPECT_LE(QFontMetrics(list->font()).horizontalAdvance(digits),
+                list->cellTextRect(2, col).width())
+          << list->headerText(col).toStdString() << " cuts \"" << digits.toStdString() << "\"";
     }
     EXPECT_EQ(list->selectedRow(), 2);
 
@@ -296,6 +311,7 @@ TEST_F(CatalogueView, ListsHaveTheirColumnsAndShowRowsThroughPictures) {
     view->outer()->close();
     ASSERT_TRUE(until([&] { return viewOf(def.proc) == nullptr; }));
   }
+  EXPECT_EQ(numberColumns, 8);
 }
 
 }  // namespace

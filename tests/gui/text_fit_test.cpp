@@ -13,10 +13,8 @@
 #include <QStyleOptionGroupBox>
 
 #include "gui/frame_window.h"
-#include "gui/page_list.h"
 #include "gui_harness.h"
 #include "layout/windows.h"
-#include "runtime/list_format.h"
 #include "runtime/locale/charset.h"
 
 namespace gui::test {
@@ -135,55 +133,6 @@ TEST_F(TextFit, EveryCatalogueTextFitsItsRoom) {
     ASSERT_TRUE(until([&] { return viewOf(def->proc) == nullptr; }));
   }
   EXPECT_GT(measured, 40);
-}
-
-// The number-like columns of the lists hold their widest values whole: a full phone number,
-// a house and a flat of four digits, a personal number of ten and its code of five.
-TEST_F(TextFit, ListColumnsHoldTheirWidestNumbers) {
-  start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
-  ASSERT_NE(waitFrame(), nullptr);
-  struct ListCase {
-    const WindowDef& (*def)();
-    const char* label;
-  };
-  const ListCase cases[] = {
-      {phonedir::layout::gorodWindow, "?LIST"},
-      {phonedir::layout::personalWindow, "?LIST:2"},
-      {phonedir::layout::poiskWindow, "?LIST"},
-  };
-  int measured = 0;
-  for (const ListCase& t : cases) {
-    const WindowDef& def = t.def();
-    SCOPED_TRACE(def.proc);
-    const ControlDef* c = byLabel(def, t.label);
-    ASSERT_NE(c, nullptr);
-    const auto columns = runtime::parseListFormat(c->format);
-    // Digits as wide as a string picture allows, short strings only: long ones are names.
-    std::vector<std::string> stored;
-    for (const auto& col : columns) {
-      const int length = col.picture[0] == 's' ? std::stoi(col.picture.substr(1)) : 6;
-      stored.push_back(std::string(static_cast<size_t>(length), '0'));
-    }
-    const int number = c->number;
-    start(windowProc(def, std::make_shared<EventLog>(),
-                     [number, stored] { runtime::control(number).rows = {stored}; }));
-    WindowView* view = waitView(def.proc);
-    ASSERT_NE(view, nullptr);
-    auto* list = qobject_cast<PageList*>(view->control(number));
-    ASSERT_NE(list, nullptr);
-    ASSERT_TRUE(until([&] { return list->pageRows() == 1; }));
-    const QFontMetrics fm(list->font());
-    for (int col = 0; col < list->columnCount(); ++col) {
-      const QString text = list->cellText(1, col).trimmed();
-      if (text.size() > 10) continue;
-      ++measured;
-      EXPECT_LE(fm.horizontalAdvance(text), list->cellTextRect(1, col).width())
-          << list->headerText(col).toStdString() << " cuts \"" << text.toStdString() << "\"";
-    }
-    view->outer()->close();
-    ASSERT_TRUE(until([&] { return viewOf(def.proc) == nullptr; }));
-  }
-  EXPECT_EQ(measured, 8);
 }
 
 TEST_F(TextFit, TheStatusBarHoldsTheDateAndTimeWholeAtTheFramesLeastSize) {
