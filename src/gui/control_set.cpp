@@ -1,5 +1,6 @@
 #include "gui/control_set.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -343,6 +344,11 @@ void ControlSet::applyFocus(int number, int moves) {
   // the window is usable again: the focus is only recorded once it was given.
   if (target == nullptr || !target->isEnabled() || hiddenInEffect(*item)) return;
   focusing_ = true;
+  // A button the program gives the focus to shows its focus frame, as one reached by Tab
+  // does: nothing else would tell the user where the keyboard is.
+  if (qobject_cast<QAbstractButton*>(target) != nullptr) {
+    target->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+  }
   target->setFocus(Qt::OtherFocusReason);
   focusing_ = false;
   // As Tab leaves it: what is typed next replaces the value instead of adding to it.

@@ -297,7 +297,9 @@ bool WindowView::focusNextPrevChild(bool next) {
       chain.push_back(w);
   }
   if (chain.empty()) return true;
-  const auto at = std::find(chain.begin(), chain.end(), QApplication::focusWidget());
+  // The window's own focus child, which takes its keys: the application's focus widget is
+  // none while the frame is not the active window, and Tab would always go to the first.
+  const auto at = std::find(chain.begin(), chain.end(), focusWidget());
   const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(chain.size());
   std::ptrdiff_t i = at == chain.end() ? (next ? -1 : 0) : at - chain.begin();
   i = ((next ? i + 1 : i - 1) % n + n) % n;
