@@ -14,11 +14,24 @@ namespace gui {
 namespace {
 
 // Refuses an edit that would put a character into the field that CP1251 cannot hold, with
-// a beep, instead of letting it be mangled later.
+// a beep, instead of letting it be mangled later. Control characters, which a paste brings
+// (a line's end, a tab), are no text of a field: a tab becomes a blank, the rest go, so a
+// pasted name still finds what it names.
 class Cp1251Validator : public QValidator {
  public:
   using QValidator::QValidator;
-  State validate(QString& input, int&) const override {
+  State validate(QString& input, int& pos) const override {
+    for (qsizetype i = 0; i < input.size();) {
+      const char16_t c = input.at(i).unicode();
+      if (c >= 0x20 && c != 0x7f) {
+        ++i;
+      } else if (c == '\t') {
+        input[i++] = u' ';
+      } else {
+        input.remove(i, 1);
+        if (pos > i) --pos;
+      }
+    }
     if (runtime::fromUtf8(input.toStdString())) return Acceptable;
     QApplication::beep();
     return Invalid;

@@ -2,6 +2,8 @@
 // what the character set cannot hold and hand accepted text to the model; resizable windows
 // that never shrink below their design size; the window timer.
 
+#include <QApplication>
+#include <QClipboard>
 #include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QTest>
@@ -189,6 +191,14 @@ TEST_F(Input, EntriesRefuseWhatCp1251CannotHoldAndHandAcceptedTextToTheModel) {
   QTest::keyClick(name, Qt::Key_Return);
   ASSERT_TRUE(until([&] { return log->has(ev::Accepted, 1); }));
   EXPECT_EQ(log->with(ev::Accepted, 1).front().value, "Жё€x");
+  // A pasted line keeps its text without the line's end; a tab stands as a blank.
+  const std::pair<const char*, const char*> pastes[] = {{"Ив\n", "Ив"}, {"\x01z\tb", "z b"}};
+  for (const auto& [pasted, kept] : pastes) {
+    name->clear();
+    QApplication::clipboard()->setText(QString::fromUtf8(pasted));
+    name->paste();
+    EXPECT_EQ(name->text(), QString::fromUtf8(kept));
+  }
 
   // Text the picture refuses is rejected by the model, and the field shows the model's value.
   number->clear();
