@@ -35,6 +35,9 @@ std::string errorText(int32_t code) {
     case 33:
       text = "Запись не найдена";
       break;
+    case 40:
+      text = "Запись с таким ключом уже есть";
+      break;
     case 46:
       text = "Ключи файла требуют восстановления";
       break;

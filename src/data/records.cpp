@@ -52,7 +52,9 @@ const storage::FileDecl& STREET_FILE() {
           PHONEDIR_FIELD(STR_RECORD, NAME, FieldType::kCString),
       },
       {
-          {"NUM_KEY", {"NUM"}},
+          // Subscribers name their street by its number: two streets of one number would
+          // show every subscriber of the second as living on the first.
+          {"NUM_KEY", {"NUM"}, true},
           {"NAME_KEY", {"NAME"}},
       },
   };

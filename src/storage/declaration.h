@@ -29,6 +29,7 @@ struct Field {
 struct Key {
   std::string name;                     // an identifier, unique in the file
   std::vector<std::string> components;  // field names, most significant first, all ascending
+  bool unique = false;  // a record whose value another record has is refused (kDuplicateKey)
 };
 
 struct FileDecl {

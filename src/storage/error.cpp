@@ -44,6 +44,8 @@ std::string_view errorText(int code) {
       return "Access denied";
     case kNoRecord:
       return "No record available";
+    case kDuplicateKey:
+      return "Duplicate key";
     case kKeysInvalid:
       return "Keys must be rebuilt";
     case kLayoutMismatch:

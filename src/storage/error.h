@@ -16,6 +16,7 @@ enum ErrorCode : int {
   kPathNotFound = 3,     // a directory of the file's path does not exist
   kAccessDenied = 5,     // no permission, or another station holds the file (busy)
   kNoRecord = 33,        // no record there: end of file, no such key, stale position
+  kDuplicateKey = 40,    // another record has the value of a key that admits no equal values
   kKeysInvalid = 46,     // the file's keys must be rebuilt before keyed access
   kLayoutMismatch = 47,  // the file was made for another record layout or format version
   kAlreadyOpen = 52,     // the instance is open already

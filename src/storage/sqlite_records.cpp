@@ -304,15 +304,18 @@ Error SqliteStore::insert(const void* image, bool maintainKeys, int64_t& id) {
   }
   if (!maintainKeys && !keysDroppedInTx_) e = markKeysInvalid();
   sqlite3_stmt* stmt = nullptr;
-  if (e.ok()) e = prepared(insert_, stmt);
+  Slot& slot = maintainKeys ? insert_ : append_;
+  if (e.ok()) e = prepared(slot, stmt);
   if (e.ok()) {
-    Stepping guard(insert_);
+    Stepping guard(slot);
     bindRecord(stmt, image);
     const int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_DONE) {
-      id = sqlite3_last_insert_rowid(db_);
-    } else {
+    if (rc != SQLITE_DONE) {
       e = fail(rc);
+    } else if (sqlite3_changes(db_) == 0) {
+      e = makeError(kDuplicateKey, 0, "another record has the same value of a unique key");
+    } else {
+      id = sqlite3_last_insert_rowid(db_);
     }
   }
   if (own) {
@@ -343,10 +346,33 @@ Error SqliteStore::update(int64_t id, const void* image, const int64_t* expected
   }
   if (rc != SQLITE_DONE) return fail(rc);
   if (!changed) {
+    // The record is as it was read, so what held the update back is another record's value.
+    if (sql::hasUniqueKey(schema_)) {
+      int64_t now = 0;
+      bool found = false;
+      Error e = versionOf(id, found, now);
+      if (!e.ok()) return e;
+      if (found && (!expected || now == *expected)) {
+        return makeError(kDuplicateKey, 0, "another record has the same value of a unique key");
+      }
+    }
     return expected ? makeError(kRecordChanged, 0, "record changed by another station")
                     : makeError(kNoRecord, 0, "no such record");
   }
   return {};
+}
+
+Error SqliteStore::versionOf(int64_t id, bool& found, int64_t& version) {
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v2(db_, "SELECT ver FROM records WHERE id = ?", -1, &stmt, nullptr);
+  if (rc != SQLITE_OK) return fail(rc);
+  sqlite3_bind_int64(stmt, 1, id);
+  rc = sqlite3_step(stmt);
+  found = rc == SQLITE_ROW;
+  if (found) version = sqlite3_column_int64(stmt, 0);
+  Error e = rc == SQLITE_ROW || rc == SQLITE_DONE ? Error{} : fail(rc);
+  sqlite3_finalize(stmt);
+  return e;
 }
 
 Error SqliteStore::erase(int64_t id) {

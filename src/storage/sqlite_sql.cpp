@@ -1,5 +1,7 @@
 #include "storage/sqlite_sql.h"
 
+#include <algorithm>
+
 namespace storage::detail::sql {
 namespace {
 
@@ -153,27 +155,76 @@ std::string selectById(const Schema& schema) {
   return "SELECT " + recordColumns(schema) + " FROM records WHERE id = ?";
 }
 
-std::string insertRecord(const Schema& schema) {
+namespace {
+
+// The parameter that carries a field's value in a record's statements: the fields in their
+// order, then the sort keys of the sorted ones.
+int recordParameter(const Schema& schema, int field) {
+  if (schema.decl.fields[field].type == FieldType::kLong) return field + 1;
+  const std::vector<int> sorted = sortedFields(schema);
+  const auto at = std::find(sorted.begin(), sorted.end(), field);
+  return static_cast<int>(schema.decl.fields.size() + (at - sorted.begin())) + 1;
+}
+
+int recordParameters(const Schema& schema) {
+  return static_cast<int>(schema.decl.fields.size() + sortedFields(schema).size());
+}
+
+// True when another record than `self` (a parameter, or none) has the record's value of a key
+// that admits no equal values. Tested in the writing statement itself, so that no station can
+// write the same value between the test and the write.
+std::string duplicateOfUniqueKey(const Schema& schema, const std::string& self) {
+  std::string any;
+  for (size_t k = 0; k < schema.decl.keys.size(); ++k) {
+    if (!schema.decl.keys[k].unique) continue;
+    std::string same;
+    for (int f : schema.keyFields[k]) {
+      same += (same.empty() ? "" : " AND ") + column(schema, f) + " = ?" +
+              std::to_string(recordParameter(schema, f));
+    }
+    if (!self.empty()) same += " AND id <> " + self;
+    any += (any.empty() ? "" : " OR ") + std::string("EXISTS (SELECT 1 FROM records WHERE ") +
+           same + ")";
+  }
+  return any;
+}
+
+}  // namespace
+
+bool hasUniqueKey(const Schema& schema) {
+  return std::any_of(schema.decl.keys.begin(), schema.decl.keys.end(),
+                     [](const Key& k) { return k.unique; });
+}
+
+std::string insertRecord(const Schema& schema, bool unique) {
   std::string cols = "ver";
   std::string vals = "1";
+  int parameter = 0;
   for (const Field& f : schema.decl.fields) {
     cols += ", " + quote(f.name);
-    vals += ", ?";
+    vals += ", ?" + std::to_string(++parameter);
   }
   for (int f : sortedFields(schema)) {
     cols += ", " + quote(schema.decl.fields[f].name + "_SORT");
-    vals += ", ?";
+    vals += ", ?" + std::to_string(++parameter);
   }
-  return "INSERT INTO records(" + cols + ") VALUES(" + vals + ")";
+  const std::string duplicate = unique ? duplicateOfUniqueKey(schema, "") : std::string();
+  if (duplicate.empty()) return "INSERT INTO records(" + cols + ") VALUES(" + vals + ")";
+  return "INSERT INTO records(" + cols + ") SELECT " + vals + " WHERE NOT (" + duplicate + ")";
 }
 
 std::string updateRecord(const Schema& schema, bool checked) {
   std::string s = "UPDATE records SET ver = ver + 1";
-  for (const Field& f : schema.decl.fields) s += ", " + quote(f.name) + " = ?";
+  int parameter = 0;
+  for (const Field& f : schema.decl.fields)
+    s += ", " + quote(f.name) + " = ?" + std::to_string(++parameter);
   for (int f : sortedFields(schema))
-    s += ", " + quote(schema.decl.fields[f].name + "_SORT") + " = ?";
-  s += " WHERE id = ?";
-  if (checked) s += " AND ver = ?";
+    s += ", " + quote(schema.decl.fields[f].name + "_SORT") + " = ?" + std::to_string(++parameter);
+  const std::string id = "?" + std::to_string(recordParameters(schema) + 1);
+  s += " WHERE id = " + id;
+  if (checked) s += " AND ver = ?" + std::to_string(recordParameters(schema) + 2);
+  const std::string duplicate = duplicateOfUniqueKey(schema, id);
+  if (!duplicate.empty()) s += " AND NOT (" + duplicate + ")";
   return s + " RETURNING ver";
 }
 

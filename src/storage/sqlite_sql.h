@@ -64,7 +64,10 @@ std::string selectById(const Schema& schema);
 
 // INSERT binds the fields then the sort-key columns, in declaration order; UPDATE binds the
 // same, then the record number, then (checked) the expected version. Both return the version.
-std::string insertRecord(const Schema& schema);
+// Writing a record: an insert inserts nothing (when `unique`), and an update changes nothing,
+// when another record has the record's value of a key that admits no equal values.
+bool hasUniqueKey(const Schema& schema);
+std::string insertRecord(const Schema& schema, bool unique);
 std::string updateRecord(const Schema& schema, bool checked);
 
 // For the key rebuild: the record number and the sorted text fields, and their update.

@@ -48,7 +48,8 @@ SqliteStore::SqliteStore(const Schema& schema) : schema_(schema) {
   for (size_t k = 0; k < keySlots_.size(); ++k)
     keySlots_[k].sql = sql::selectByKey(schema_, static_cast<int>(k));
   byId_.sql = sql::selectById(schema_);
-  insert_.sql = sql::insertRecord(schema_);
+  insert_.sql = sql::insertRecord(schema_, true);
+  append_.sql = sql::insertRecord(schema_, false);
   update_.sql = sql::updateRecord(schema_, false);
   updateChecked_.sql = sql::updateRecord(schema_, true);
   erase_.sql = "DELETE FROM records WHERE id = ?";
@@ -142,8 +143,8 @@ void SqliteStore::disconnect() {
   }
   filter_.clear();
   for (Slot& s : keySlots_) forget(s);
-  for (Slot* s : {&byId_, &insert_, &update_, &updateChecked_, &erase_, &count_, &beginRead_,
-                  &endRead_, &touch_}) {
+  for (Slot* s : {&byId_, &insert_, &append_, &update_, &updateChecked_, &erase_, &count_,
+                  &beginRead_, &endRead_, &touch_}) {
     forget(*s);
   }
   if (db_) sqlite3_close(db_);

@@ -65,6 +65,8 @@ class SqliteStore final : public Store {
   Error makeTables();
   Error markKeysInvalid();
   Error remakeSortKeys();
+  // Whether record `id` is there, and its version.
+  Error versionOf(int64_t id, bool& found, int64_t& version);
   Error prepared(Slot& slot, sqlite3_stmt*& stmt);
   void forget(Slot& slot);
   Slot& scanSlot(int order, Direction dir, sql::Seek kind, bool inclusive);
@@ -91,7 +93,10 @@ class SqliteStore final : public Store {
   std::vector<Slot> filteredSlots_;
   std::string filter_;
   std::vector<Slot> keySlots_;
-  Slot byId_, insert_, update_, updateChecked_, erase_, count_, beginRead_, endRead_, touch_;
+  // An append, which comes before its keys are built, is not held to the unique keys: the
+  // test would read the whole file for every record.
+  Slot byId_, insert_, append_, update_, updateChecked_, erase_, count_, beginRead_, endRead_,
+      touch_;
   uint64_t connection_ = 0;  // this connection's serial number, unique in the process
   // Every record was written by this exclusive connection, so their sort keys are the
   // driver's own and a key build need not check them.

@@ -97,6 +97,43 @@ TEST_F(StreetStationTest, AChangeFromAnotherStationIsNeverOverwritten) {
   EXPECT_EQ(test::integrityCheck("STREET.db"), "ok");
 }
 
+// Subscribers name their street by its number, so a number another street has is refused,
+// on an insert and on a change, from this station or another: the card stays open with what
+// the user typed, and nothing is written.
+TEST_F(StreetStationTest, ANumberAnotherStreetHasIsRefused) {
+  runtime::start(&STREET);
+  ASSERT_TRUE(runtime::waitIdle());
+  backend.takeTranscript();
+  driver.key("?BROWSE:1", runtime::key::Insert);
+  ASSERT_TRUE(backend.windowOf("STREET_UPD"));
+  driver.type("?STR:NUM", "3");
+  driver.type("?STR:NAME", "Новая");
+  driver.press("?OK");
+  EXPECT_TRUE(transcriptHas(backend.takeTranscript(),
+                            "message \"Ошибка при добавлении записи\" \"Возникла ошибка при "
+                            "попытке обновления записи.  Ошибка: Запись с таким ключом уже есть"));
+  ASSERT_TRUE(backend.windowOf("STREET_UPD")) << "the card stays open";
+  EXPECT_EQ(value("?STR:NAME"), "Новая");
+  EXPECT_EQ(streetName(3), "Вишнёвая");
+  driver.type("?STR:NUM", "6");
+  driver.press("?OK");
+  EXPECT_FALSE(backend.windowOf("STREET_UPD"));
+  EXPECT_EQ(streetName(6), "Новая");
+
+  // Берёзовая, number 2, changed to Вишнёвая's number.
+  driver.scroll("?BROWSE:1", runtime::ev::ScrollTop);
+  driver.scroll("?BROWSE:1", runtime::ev::ScrollDown);
+  driver.key("?BROWSE:1", runtime::key::CtrlEnter);
+  ASSERT_EQ(value("?STR:NAME"), "Берёзовая");
+  driver.type("?STR:NUM", "3");
+  backend.queueAnswer("Нет");  // no second try
+  driver.press("?OK");
+  EXPECT_TRUE(transcriptHas(backend.takeTranscript(), "message \"Ошибка при обновлении записи\""));
+  EXPECT_EQ(streetName(2), "Берёзовая");
+  EXPECT_EQ(streetName(3), "Вишнёвая");
+  EXPECT_EQ(test::integrityCheck("STREET.db"), "ok");
+}
+
 // The card the toolbar moves on to the next street watches that street as a card opened on it
 // from the list does: another station's change made meanwhile is not written over.
 TEST_F(StreetStationTest, ACardMovedOnByTheToolbarDoesNotOverwriteAnotherStationsChange) {

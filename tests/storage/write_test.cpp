@@ -112,6 +112,68 @@ TEST_F(WriteTest, WatchedRewriteOfAChangedRecordIsRefused) {
   EXPECT_EQ(file.put(), kNoRecord);
 }
 
+// A key that admits no equal values refuses a second record of its value, from this station
+// or another, on an add and on a rewrite; the record's own value and an append do not count.
+TEST(UniqueKeyTest, ASecondRecordOfAUniqueValueIsRefused) {
+  FileDecl decl = groupDecl();
+  decl.keys[kGroupNum].unique = true;   // a number
+  decl.keys[kGroupName].unique = true;  // a text, compared by its sort key
+  TempDir dir;
+  Group buf{};
+  Group other{};
+  KeyedFile file{decl, &buf, dir.file("GROUP.db")};
+  KeyedFile station{decl, &other, dir.file("GROUP.db")};
+  ASSERT_EQ(file.create(), kOk);
+  ASSERT_EQ(file.open(), kOk);
+  ASSERT_EQ(station.open(), kOk);
+  const auto set = [&decl](Group& g, int32_t num, const std::string& name) {
+    g = Group{};
+    g.NUM = num;
+    setText(decl.fields[kGroupName], &g, name);
+  };
+  set(buf, 1, "first");
+  ASSERT_EQ(file.add(), kOk);
+  set(other, 1, "second");
+  EXPECT_EQ(station.add(), kDuplicateKey) << "the number is taken";
+  EXPECT_EQ(lastError().code, kDuplicateKey);
+  set(other, 2, "first");
+  EXPECT_EQ(station.add(), kDuplicateKey) << "the name is taken";
+  set(other, 2, "second");
+  ASSERT_EQ(station.add(), kOk);
+  EXPECT_EQ(file.records(), 2);
+
+  // A rewrite to another record's value is refused and writes nothing; to its own, it goes.
+  ASSERT_EQ(file.watch(), kOk);
+  set(buf, 1, "");
+  ASSERT_EQ(file.get(kGroupNum), kOk);
+  buf.NUM = 2;
+  EXPECT_EQ(file.put(), kDuplicateKey);
+  buf.NUM = 1;
+  setText(decl.fields[kGroupName], &buf, "first, renamed");
+  EXPECT_EQ(file.put(), kOk) << "still watched: the refused rewrite changed nothing";
+  set(other, 2, "");
+  ASSERT_EQ(station.get(kGroupNum), kOk);
+  EXPECT_EQ(std::string(other.NAME), "second");
+  // Changed elsewhere is still told apart from a taken value.
+  ASSERT_EQ(station.watch(), kOk);
+  ASSERT_EQ(station.get(kGroupNum), kOk);
+  set(buf, 2, "");
+  ASSERT_EQ(file.get(kGroupNum), kOk);
+  setText(decl.fields[kGroupName], &buf, "theirs");
+  ASSERT_EQ(file.put(), kOk);
+  other.NUM = 1;
+  EXPECT_EQ(station.put(), kRecordChanged);
+
+  // Appends come before the keys are built and are not held to them.
+  ASSERT_EQ(file.stream(), kOk);
+  set(buf, 1, "again");
+  EXPECT_EQ(file.append(), kOk);
+  ASSERT_EQ(file.flush(), kOk);
+  file.close();
+  station.close();
+  EXPECT_EQ(integrityCheck(dir.file("GROUP.db")), "ok");
+}
+
 // The conversion of old five-digit numbers rewrites keys while it scans: the scan goes on from
 // where each record was, and a record met again is rewritten to the same value.
 TEST_F(WriteTest, ScanThatRewritesItsKeyGoesOnInOrder) {
