@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QValidator>
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -15,22 +16,26 @@ namespace {
 
 // Refuses an edit that would put a character into the field that CP1251 cannot hold, with
 // a beep, instead of letting it be mangled later. Control characters, which a paste brings
-// (a line's end, a tab), are no text of a field: a tab becomes a blank, the rest go, so a
-// pasted name still finds what it names.
+// (a line's end, a tab), are no text of a field: a run of them between words stands as one
+// blank, at either end of the text they go, so a pasted name still finds what it names.
 class Cp1251Validator : public QValidator {
  public:
   using QValidator::QValidator;
   State validate(QString& input, int& pos) const override {
+    const auto control = [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; };
     for (qsizetype i = 0; i < input.size();) {
-      const char16_t c = input.at(i).unicode();
-      if (c >= 0x20 && c != 0x7f) {
+      if (!control(input.at(i))) {
         ++i;
-      } else if (c == '\t') {
-        input[i++] = u' ';
-      } else {
-        input.remove(i, 1);
-        if (pos > i) --pos;
+        continue;
       }
+      qsizetype end = i;
+      while (end < input.size() && control(input.at(end))) ++end;
+      const bool between = i > 0 && end < input.size();
+      const qsizetype kept = between ? 1 : 0;
+      input.replace(i, end - i, between ? QStringLiteral(" ") : QString());
+      if (pos > i)
+        pos = std::max<int>(static_cast<int>(i + kept), pos - static_cast<int>(end - i - kept));
+      i += kept;
     }
     if (runtime::fromUtf8(input.toStdString())) return Acceptable;
     QApplication::beep();
