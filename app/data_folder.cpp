@@ -97,10 +97,25 @@ int probeWrite() {
 DataFolder chooseDataFolder(const QString& argument) {
   if (!argument.isEmpty())
     return {QDir::cleanPath(QDir::current().absoluteFilePath(argument)), FolderSource::CommandLine};
-  const QString saved = userSettings().value(kFolderKey).toString();
+  // Settings that are there but cannot be read are not taken for none: the station would
+  // open a town of its own in the user's data folder, empty, and say nothing.
+  const QSettings settings = userSettings();
+  const QFileInfo file(settings.fileName());
+  if (file.exists() && !file.isReadable())
+    return {{}, FolderSource::Settings, QStringLiteral("файл настроек нельзя прочитать")};
+  const QVariant saved = settings.value(kFolderKey);
+  if (settings.status() != QSettings::NoError)
+    return {{}, FolderSource::Settings, QStringLiteral("файл настроек испорчен")};
+  if (settings.contains(kFolderKey) &&
+      (saved.typeId() != QMetaType::QString || saved.toString().isEmpty())) {
+    return {{},
+            FolderSource::Settings,
+            QStringLiteral("значение %1 в нём не название папки").arg(kFolderKey)};
+  }
   // A hand-written relative name is taken from the home folder, where a menu starts us.
-  if (!saved.isEmpty())
-    return {QDir::cleanPath(QDir::home().absoluteFilePath(saved)), FolderSource::Settings};
+  if (settings.contains(kFolderKey))
+    return {QDir::cleanPath(QDir::home().absoluteFilePath(saved.toString())),
+            FolderSource::Settings};
   return {userDataFolder(), FolderSource::UserData};
 }
 
@@ -120,6 +135,12 @@ QString settingsFile() {
 }
 
 QString enterDataFolder(const DataFolder& folder) {
+  if (!folder.settingsProblem.isEmpty()) {
+    return QStringLiteral(
+               "Телефонный справочник не может взять папку данных из настроек\n«%1»:\n%2.\n\n"
+               "Укажите папку: phonedir --remember ПАПКА")
+        .arg(QDir::toNativeSeparators(settingsFile()), folder.settingsProblem);
+  }
   if (folder.path.isEmpty()) return problem(folder, QStringLiteral("папка не задана"));
   // A name with bytes that are not UTF-8 arrives with stand-ins for them: it names another
   // folder than the one meant, which would be made and opened empty.
@@ -132,8 +153,12 @@ QString enterDataFolder(const DataFolder& folder) {
     return problem(folder, QStringLiteral("путь к ней длиннее %1 байт").arg(kLongestFolder));
   }
   std::error_code error;
-  if (std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error))
+  const bool exists = std::filesystem::exists(path, error);
+  if (exists && !std::filesystem::is_directory(path, error))
     return problem(folder, QStringLiteral("это файл, а не папка"));
+  if (!exists && folder.source == FolderSource::Settings) {
+    return problem(folder, QStringLiteral("её нет (может быть, сетевой диск ещё не подключён)"));
+  }
   std::filesystem::create_directories(path, error);
   if (error)
     return problem(folder, QStringLiteral("её не удалось создать: ") + reason(error.value()));

@@ -13,6 +13,9 @@ enum class FolderSource { CommandLine, Settings, UserData };
 struct DataFolder {
   QString path;  // absolute
   FolderSource source;
+  // Why the settings could not say which folder (a file that cannot be read, a value that
+  // names none); empty when they could, or had none to say.
+  QString settingsProblem = {};
 };
 
 // The folder named on the command line (relative to the current folder) when ARGUMENT is not
@@ -29,9 +32,10 @@ bool rememberDataFolder(const QString& folder);
 // The settings file that holds the saved folder, for messages and the help text.
 QString settingsFile();
 
-// Creates the folder when missing, makes sure files can be created in it and changes into
-// it. Empty on success; otherwise the message for the user, in Russian, saying which folder
-// cannot be used, why, and how to name another.
+// Creates the folder when missing (not a remembered one: that is a share not yet there, and
+// a folder made in its place would be a second, empty town), makes sure files can be
+// created in it and changes into it. Empty on success; otherwise the message for the user, in
+// Russian, saying which folder cannot be used, why, and how to name another.
 QString enterDataFolder(const DataFolder& folder);
 
 // Shows a problem met before the system starts (an unusable folder, settings that cannot be

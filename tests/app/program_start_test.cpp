@@ -206,12 +206,24 @@ TEST_F(ProgramStartTest, WithoutAFolderUsesTheRememberedOneElseTheUserDataFolder
 
   // Started from the menu: no argument, and the remembered folder again.
   fs::remove_all(shared);
+  fs::create_directories(shared);
   const Ended fromMenu = runUntilStarted({}, shared);
   EXPECT_EQ(fromMenu.code, 0) << fromMenu.err;
   expectFilesOnlyIn(shared);
 
+  // A remembered folder that is not there (a share not mounted yet) is not made anew: a town
+  // of its own, empty, would stand where the shared one is meant to be.
+  fs::remove_all(shared);
+  const Ended unmounted = run(PHONEDIR_PROGRAM, {});
+  EXPECT_EQ(unmounted.code, 1);
+  EXPECT_NE(unmounted.err.find("«" + shared.string() + "»:\nеё нет"), std::string::npos)
+      << unmounted.err;
+  EXPECT_FALSE(fs::exists(shared));
+  EXPECT_FALSE(fs::exists(userData()));
+
   // A relative name written into the settings by hand is taken from the home folder.
   std::ofstream(settings()) << "[General]\ndataFolder=town\n";
+  fs::create_directories(home() / "town");
   const Ended relative = runUntilStarted({}, home() / "town");
   EXPECT_EQ(relative.code, 0) << relative.err;
   EXPECT_EQ(filesUnder(cwd()), std::vector<std::string>{});
@@ -299,6 +311,40 @@ TEST_F(ProgramStartTest, ARememberedFolderThatCannotBeUsedSaysHowToNameAnother) 
   EXPECT_NE(ended.err.find("phonedir --remember ПАПКА"), std::string::npos) << ended.err;
   EXPECT_NE(ended.err.find(settings().string()), std::string::npos) << ended.err;
   EXPECT_FALSE(fs::exists(userData())) << "no silent start elsewhere";
+}
+
+// Settings that cannot say which folder are not taken for settings that name none: the
+// program would work in the user's data folder, in a town of its own, and say nothing.
+TEST_F(ProgramStartTest, SettingsThatCannotBeReadAreRefused) {
+  fs::create_directories(settings().parent_path());
+  struct Case {
+    std::string text;
+    std::string why;
+  };
+  const Case cases[] = {
+      {"[General]\ndataFolder=/mnt/town, 2\n", "значение dataFolder в нём не название папки"},
+      {"[General]\ndataFolder=@Invalid()\n", "значение dataFolder в нём не название папки"},
+      {"[General]\ndataFolder=\n", "значение dataFolder в нём не название папки"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::ofstream(settings()) << c.text;
+    const Ended ended = run(PHONEDIR_PROGRAM, {});
+    EXPECT_EQ(ended.code, 1);
+    EXPECT_NE(ended.err.find("не может взять папку данных из настроек\n«" + settings().string() +
+                             "»:\n" + c.why),
+              std::string::npos)
+        << ended.err;
+    EXPECT_FALSE(fs::exists(userData())) << "no silent start elsewhere";
+  }
+  if (geteuid() != 0) {  // permissions do not stop root
+    std::ofstream(settings()) << "[General]\ndataFolder=/mnt/town\n";
+    fs::permissions(settings(), fs::perms::none);
+    const Ended ended = run(PHONEDIR_PROGRAM, {});
+    EXPECT_EQ(ended.code, 1);
+    EXPECT_NE(ended.err.find("файл настроек нельзя прочитать"), std::string::npos) << ended.err;
+    EXPECT_FALSE(fs::exists(userData()));
+  }
 }
 
 TEST_F(ProgramStartTest, AnswersItsCommandLineWithoutADisplay) {
