@@ -27,7 +27,7 @@ int printText(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // Before any thread starts, so every thread leaves SIGTERM and SIGINT to the runtime.
+  // Before any thread starts, so every thread leaves the close signals to the runtime.
   const runtime::CloseSignals closeSignals;
   QCoreApplication::setApplicationName(QStringLiteral("phonedir"));
   QCoreApplication::setApplicationVersion(QStringLiteral(PHONEDIR_VERSION));

@@ -13,6 +13,7 @@ sigset_t closeSignals() {
   sigemptyset(&set);
   sigaddset(&set, SIGTERM);
   sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGHUP);  // the terminal it was started from closed
   return set;
 }
 

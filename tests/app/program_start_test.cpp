@@ -230,19 +230,21 @@ TEST_F(ProgramStartTest, WithoutAFolderUsesTheRememberedOneElseTheUserDataFolder
 }
 
 // A session ending at any moment of the start: once the program is past its checks, SIGTERM
-// ends it with exit code 0 and no file outside the data folder, whether the frame is open yet
-// or not.
+// (or SIGHUP, its terminal closing) ends it with exit code 0 and no file outside the data
+// folder, whether the frame is open yet or not.
 TEST_F(ProgramStartTest, EndsWhenTerminatedWhileItStarts) {
   const fs::path folder = root_ / "town";
-  for (const auto delay : {0ms, 2ms, 20ms, 100ms}) {
-    SCOPED_TRACE(delay.count());
+  for (const auto& [signal, delay] :
+       {std::pair{SIGTERM, 0ms}, std::pair{SIGTERM, 2ms}, std::pair{SIGTERM, 20ms},
+        std::pair{SIGTERM, 100ms}, std::pair{SIGHUP, 20ms}, std::pair{SIGHUP, 100ms}}) {
+    SCOPED_TRACE(std::to_string(signal) + " after " + std::to_string(delay.count()) + " ms");
     const pid_t pid = start(PHONEDIR_PROGRAM, {folder.string()});
     const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (!worksIn(pid, folder) && std::chrono::steady_clock::now() < deadline) {
       if (waitpid(pid, nullptr, WNOHANG) != 0) break;
     }
     std::this_thread::sleep_for(delay);
-    kill(pid, SIGTERM);
+    kill(pid, signal);
     const Ended ended = finish(pid);
     EXPECT_EQ(ended.code, 0) << ended.err;
     EXPECT_EQ(filesUnder(cwd()), std::vector<std::string>{});
