@@ -207,11 +207,11 @@ Error SqliteStore::synchronous() {
 // and only then is the journal mode set (which, for a file of ours, is what it was already).
 Error SqliteStore::open(const std::string& path, Access access) {
   if (db_) return misuse("file already connected");
-  Error e = checkPath(path, true);
-  if (e.ok()) e = refuseWalFile(path);
-  if (!e.ok()) return e;
   const bool exclusive = access == Access::kExclusive;
   const bool readOnly = access == Access::kReadOnly;
+  Error e = checkPath(path, true, !readOnly);
+  if (e.ok()) e = refuseWalFile(path);
+  if (!e.ok()) return e;
   e = connect(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, kOpenBusyMs);
   if (!e.ok()) return e;
   readOnly_ = readOnly;

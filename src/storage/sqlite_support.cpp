@@ -46,7 +46,7 @@ Error errnoError(int err, const std::string& path) {
   return makeError(code, err, path + ": " + std::strerror(err));
 }
 
-Error checkPath(const std::string& path, bool fileMustExist) {
+Error checkPath(const std::string& path, bool fileMustExist, bool writable) {
   struct stat st {};
   const std::string dir = directoryOf(path);
   if (::stat(dir.c_str(), &st) != 0) {
@@ -72,7 +72,7 @@ Error checkPath(const std::string& path, bool fileMustExist) {
     return errnoError(err, path);
   }
   if (!S_ISREG(st.st_mode)) return notAFile(st);
-  if (::access(path.c_str(), R_OK | W_OK) != 0) return errnoError(errno, path);
+  if (::access(path.c_str(), writable ? R_OK | W_OK : R_OK) != 0) return errnoError(errno, path);
   return {};
 }
 

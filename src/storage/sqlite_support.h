@@ -31,7 +31,7 @@ Error sqliteError(sqlite3* db, int rc);
 Error errnoError(int err, const std::string& path);
 
 // Codes 3, 2 and 5 from the file system, before SQLite is asked.
-Error checkPath(const std::string& path, bool fileMustExist);
+Error checkPath(const std::string& path, bool fileMustExist, bool writable = true);
 bool fileExists(const std::string& path);
 
 // A hash of the collation weights: sort keys made under other weights must be remade.

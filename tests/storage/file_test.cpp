@@ -225,6 +225,8 @@ TEST_F(FileTest, WithoutPermissionAccessIsDenied) {
   ASSERT_EQ(chmod(path().c_str(), 0444), 0);
   KeyedFile f(itemDecl(), &buf, path());
   EXPECT_EQ(f.open(), kAccessDenied);
+  // Reading asks for no more than reading.
+  EXPECT_EQ(f.open(kReadOnly), kOk);
 }
 
 TEST_F(FileTest, CallsOnAClosedFileOrABadDeclarationFailCleanly) {
