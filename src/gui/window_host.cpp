@@ -470,7 +470,10 @@ void WindowHost::showMessage(const runtime::MessageRequest& r, PendingReplies::T
 
 void WindowHost::showHalt(const std::string& text, PendingReplies::Token token) {
   runtime::MessageRequest r;
-  r.title = (frame_ ? frame_->windowTitle() : QApplication::applicationName()).toStdString();
+  // Before the frame is there (a data file that cannot be made at the start), the program's
+  // own name, as the user knows it.
+  r.title =
+      (frame_ ? frame_->windowTitle() : QStringLiteral("Телефонный справочник")).toStdString();
   r.text = text;
   r.icon = runtime::Icon::Hand;
   r.buttons = runtime::button::Ok;
