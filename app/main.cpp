@@ -2,6 +2,8 @@
 // its own thread, the Qt event loop on this one, all in the data folder.
 
 #include <QApplication>
+#include <cstring>
+#include <iostream>
 
 #include "command_line.h"
 #include "data_folder.h"
@@ -24,6 +26,17 @@ int printText(int argc, char* argv[]) {
   return code != nullptr ? *code : 1;
 }
 
+bool hasDisplay(int argc, char* argv[]) {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    if (!qEnvironmentVariableIsEmpty(name)) return true;
+  }
+  // A platform named on the command line is the user's own choice.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-platform") == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -32,6 +45,13 @@ int main(int argc, char* argv[]) {
   QCoreApplication::setApplicationName(QStringLiteral("phonedir"));
   QCoreApplication::setApplicationVersion(QStringLiteral(PHONEDIR_VERSION));
   if (app::asksForTextOnly(argc, argv)) return printText(argc, argv);
+  // Outside a graphical session the window system's library would stop the program with a
+  // message of its own, in English, and a crash's exit code.
+  if (!hasDisplay(argc, argv)) {
+    std::cerr << "phonedir: нет графического сеанса (не заданы DISPLAY и WAYLAND_DISPLAY): "
+                 "Телефонный справочник запускается на рабочем столе.\n";
+    return 1;
+  }
 
   QApplication application(argc, argv);
   // No display name: the window system would add it to every caption the program sets.

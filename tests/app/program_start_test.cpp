@@ -383,6 +383,12 @@ TEST_F(ProgramStartTest, AnswersItsCommandLineWithoutADisplay) {
   EXPECT_EQ(filesUnder(root_ / "station"), std::vector<std::string>{});
   EXPECT_FALSE(fs::exists(userData()));
 
+  // A start outside a graphical session says so, in the program's language.
+  const Ended displayless = run(PHONEDIR_PROGRAM, {"town"}, true);
+  EXPECT_EQ(displayless.code, 1);
+  EXPECT_NE(displayless.err.find("нет графического сеанса"), std::string::npos) << displayless.err;
+  EXPECT_EQ(filesUnder(root_ / "station"), std::vector<std::string>{});
+
   for (const char* tool : {PHONEDIR_DATA_PROGRAM, PHONEDIR_SCRIPT_PROGRAM}) {
     SCOPED_TRACE(tool);
     const Ended ended = run(tool, {"--help"}, true);
