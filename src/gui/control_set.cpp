@@ -80,6 +80,7 @@ QWidget* ControlSet::create(const runtime::ControlSnapshot& c) {
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         connectPress(b, number);
         if (c.inToolbar) addToolbarShortcut(b);
+        if (!c.shortcut.empty()) addShortcut(b, c.shortcut);
         w = b;
       } else {
         auto* b = new QPushButton(parent);
@@ -386,6 +387,14 @@ void ControlSet::addToolbarShortcut(QAbstractButton* button) {
   shortcut->setContext(Qt::WidgetWithChildrenShortcut);
   connect(shortcut, &QShortcut::activated, button, [button] {
     if (button->isVisible()) button->animateClick();
+  });
+}
+
+void ControlSet::addShortcut(QAbstractButton* button, const std::string& key) {
+  auto* shortcut = new QShortcut(QKeySequence(QString::fromStdString(key)), button->window());
+  shortcut->setContext(Qt::ApplicationShortcut);
+  connect(shortcut, &QShortcut::activated, button, [button] {
+    if (button->isVisible() && button->isEnabled()) button->click();
   });
 }
 

@@ -82,6 +82,8 @@ class ControlSet : public QObject {
   // A click sends the button's event once the focused entry's text is in.
   void connectPress(QAbstractButton* button, int number);
   void addToolbarShortcut(QAbstractButton* button);
+  // A key that presses the button from any window of the program.
+  void addShortcut(QAbstractButton* button, const std::string& key);
   void update(Item& item, bool first);
   QRect geometryOf(const Item& item) const;
   QSize naturalSize(const Item& item) const;

@@ -26,6 +26,10 @@ struct ControlSpec : runtime::ControlDef {
     icon = std::move(file);
     return *this;
   }
+  ControlSpec& withShortcut(std::string key) {
+    shortcut = std::move(key);
+    return *this;
+  }
   ControlSpec& withStatus(std::string text) {
     statusText = std::move(text);
     return *this;

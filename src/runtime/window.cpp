@@ -37,6 +37,7 @@ Window::Window(const WindowDef& d, WindowId windowId, ThreadId owner)
     c.centred = cd.centred;
     c.statusText = cp(cd.statusText);
     c.icon = cd.icon;
+    c.shortcut = cd.shortcut;
     c.picture = cd.picture;
     if (cd.kind == ControlKind::List) {
       c.columns = parseListFormat(cp(cd.format));

@@ -35,6 +35,7 @@ struct ControlProps {
   bool isDefault = false;  // the button Enter presses while the focus is on no button or entry
   std::string statusText;
   std::string icon;
+  std::string shortcut;
   std::string picture;
   std::vector<int> alertKeys;
 

@@ -47,9 +47,10 @@ struct ControlDef {
   bool skip = false;     // passed over by Tab
   bool centred = false;  // text centred
   std::string statusText;
-  std::string icon;    // "Phone.ico"
-  std::string format;  // list column format string
-  int timer = 0;       // hundredths
+  std::string icon;      // "Phone.ico"
+  std::string shortcut;  // a key that presses the button wherever the keyboard is: "Ctrl+Down"
+  std::string format;    // list column format string
+  int timer = 0;         // hundredths
 };
 
 struct WindowDef {

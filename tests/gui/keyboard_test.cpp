@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <tuple>
 #include <utility>
 
 #include "gui/frame_window.h"
@@ -329,6 +330,48 @@ TEST_F(Keyboard, CtrlAndADigitPressAToolbarButtonOfTheWindowInUse) {
   settle();
   EXPECT_FALSE(log->has(ev::Accepted, numberOf(def, "?BUTTON1")));
   EXPECT_TRUE(other->with(ev::Accepted).empty()) << "the other window takes no press";
+}
+
+// The frame's navigation and insert buttons have keys that press them from any window, so a
+// card that has taken the toolbar over saves and moves on without the mouse.
+TEST_F(Keyboard, KeysPressTheFramesNavigationButtonsFromACard) {
+  auto frameLog = std::make_shared<EventLog>();
+  start(windowProc(phonedir::layout::frameWindow(), frameLog));
+  ASSERT_NE(waitFrame(), nullptr);
+  const runtime::WindowDef& def = phonedir::layout::personalCardWindow();
+  start(windowProc(def, std::make_shared<EventLog>()));
+  WindowView* view = waitView(def.proc);
+  ASSERT_NE(view, nullptr);
+  auto* entry = qobject_cast<QLineEdit*>(view->control(numberOf(def, "?PER:PRIM")));
+  ASSERT_NE(entry, nullptr);
+  view->window()->activateWindow();
+  entry->setFocus();
+  ASSERT_TRUE(until([&] { return QApplication::focusWidget() == entry; }));
+  const auto frameNumber = [](const char* label) {
+    return numberOf(phonedir::layout::frameWindow(), label);
+  };
+  const std::tuple<Qt::Key, Qt::KeyboardModifiers, const char*> keys[] = {
+      {Qt::Key_Down, Qt::ControlModifier, "?TBARBRWDOWN"},
+      {Qt::Key_Up, Qt::ControlModifier, "?TBARBRWUP"},
+      {Qt::Key_PageDown, Qt::ControlModifier, "?TBARBRWPAGEDOWN"},
+      {Qt::Key_PageUp, Qt::ControlModifier, "?TBARBRWPAGEUP"},
+      {Qt::Key_PageDown, Qt::ControlModifier | Qt::ShiftModifier, "?TBARBRWBOTTOM"},
+      {Qt::Key_PageUp, Qt::ControlModifier | Qt::ShiftModifier, "?TBARBRWTOP"},
+      {Qt::Key_Insert, Qt::AltModifier, "?TBARBRWINSERT"},
+  };
+  for (const auto& [key, modifiers, label] : keys) {
+    SCOPED_TRACE(label);
+    frameLog->clear();
+    QTest::keyClick(entry, key, modifiers);
+    ASSERT_TRUE(until([&] { return frameLog->has(ev::Accepted, frameNumber(label)); }));
+    settle();
+    EXPECT_EQ(frameLog->with(ev::Accepted).size(), 1u);
+  }
+  // The arrows without Ctrl stay the entry's own.
+  frameLog->clear();
+  QTest::keyClick(entry, Qt::Key_Down);
+  settle();
+  EXPECT_TRUE(frameLog->with(ev::Accepted).empty());
 }
 
 TEST_F(Keyboard, QtsOwnTextsAreRussian) {
