@@ -86,6 +86,7 @@ QWidget* ControlSet::create(const runtime::ControlSnapshot& c) {
         auto* b = new QPushButton(parent);
         b->setAutoDefault(false);
         connectPress(b, number);
+        if (!c.shortcut.empty()) addShortcut(b, c.shortcut);
         w = b;
       }
       break;
@@ -391,8 +392,11 @@ void ControlSet::addToolbarShortcut(QAbstractButton* button) {
 }
 
 void ControlSet::addShortcut(QAbstractButton* button, const std::string& key) {
-  auto* shortcut = new QShortcut(QKeySequence(QString::fromStdString(key)), button->window());
-  shortcut->setContext(Qt::ApplicationShortcut);
+  // The frame's toolbar is everybody's; a window's own button answers in that window only.
+  QWidget* view = client_ ? client_->parentWidget() : nullptr;
+  auto* shortcut =
+      new QShortcut(QKeySequence(QString::fromStdString(key)), view ? view : button->window());
+  shortcut->setContext(view ? Qt::WidgetWithChildrenShortcut : Qt::ApplicationShortcut);
   connect(shortcut, &QShortcut::activated, button, [button] {
     if (button->isVisible() && button->isEnabled()) button->click();
   });

@@ -82,7 +82,7 @@ class ControlSet : public QObject {
   // A click sends the button's event once the focused entry's text is in.
   void connectPress(QAbstractButton* button, int number);
   void addToolbarShortcut(QAbstractButton* button);
-  // A key that presses the button from any window of the program.
+  // A key that presses the button: in its window, or from any window for the frame's toolbar.
   void addShortcut(QAbstractButton* button, const std::string& key);
   void update(Item& item, bool first);
   QRect geometryOf(const Item& item) const;

@@ -19,10 +19,14 @@ runtime::WindowDef makePhoneCard() {
   w.fontSize = 8;
   w.helpId = "UpdatePhone";
   w.resizable = true;
-  // The street is chosen through the "..." button; its name is shown, never typed.
+  // The street is chosen through the "..." button; its name is shown, never typed. Tab passes
+  // the button by, F4 presses it from any field.
   w.controls = {
       groupBox(GROUP1, "?GROUP1", {2, 2, 175, 71}),
-      button(BUTTON3, "?BUTTON3", "...", {47, 41, 11, 11}).in("?GROUP1").skipTab(),
+      button(BUTTON3, "?BUTTON3", "...", {47, 41, 11, 11})
+          .in("?GROUP1")
+          .skipTab()
+          .withShortcut("F4"),
       prompt(STR_NAME_PROMPT, "?STR:NAME:PROMPT", "Улица", 8, 41).in("?GROUP1"),
       entry(STR_NAME, "?STR:NAME", {61, 41, 104, 10}, "s19").in("?GROUP1").skipTab(),
       prompt(PHO_PHONE_PROMPT, "?PHO:PHONE:PROMPT", "Телефон", 8, 13),

@@ -374,6 +374,23 @@ TEST_F(Keyboard, KeysPressTheFramesNavigationButtonsFromACard) {
   EXPECT_TRUE(frameLog->with(ev::Accepted).empty());
 }
 
+// The phone card's street button is passed by Tab; F4 presses it from any of its fields.
+TEST_F(Keyboard, F4ChoosesTheStreetFromAnyFieldOfThePhoneCard) {
+  start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
+  ASSERT_NE(waitFrame(), nullptr);
+  const runtime::WindowDef& def = phonedir::layout::phoneCardWindow();
+  auto log = std::make_shared<EventLog>();
+  start(windowProc(def, log));
+  WindowView* view = waitView(def.proc);
+  ASSERT_NE(view, nullptr);
+  QWidget* house = view->control(numberOf(def, "?PHO:HOME"));
+  view->window()->activateWindow();
+  house->setFocus();
+  ASSERT_TRUE(until([&] { return QApplication::focusWidget() == house; }));
+  QTest::keyClick(house, Qt::Key_F4);
+  EXPECT_TRUE(until([&] { return log->has(ev::Accepted, numberOf(def, "?BUTTON3")); }));
+}
+
 TEST_F(Keyboard, QtsOwnTextsAreRussian) {
   start(windowProc(phonedir::layout::frameWindow(), std::make_shared<EventLog>()));
   ASSERT_NE(waitFrame(), nullptr);
