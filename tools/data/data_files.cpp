@@ -293,7 +293,11 @@ int dump(const std::string& dir, const std::string& file, const std::string& key
     return 1;
   }
   out.flush();
-  return out ? 0 : 1;
+  if (!out) {
+    err << "phonedir-data: the dump of " << path << " could not be written out whole\n";
+    return 1;
+  }
+  return 0;
 }
 
 int rebuild(const std::string& dir, const std::string& file, std::ostream& out, std::ostream& err) {
