@@ -190,6 +190,18 @@ TEST_F(DataToolTest, LoadAddsToAnExistingFileAndRefusesBadHeaders) {
     EXPECT_NE(r.err.find(c.complaint), std::string::npos) << r.err;
   }
   EXPECT_EQ(tool("dump '" + dir + "' STREET").out, "NUM,NAME\r\n1,A\r\n2,B\r\n");
+
+  // A street's number is taken once: by another row, or by a street already in the file.
+  const Case taken[] = {
+      {"NUM,NAME\n3,C\n4,D\n3,E\n", ":4: NUM_KEY 3 is taken on line 2"},
+      {"NUM,NAME\n5,F\n2,G\n", ":3: NUM_KEY 2 is taken in the file"},
+  };
+  for (const Case& c : taken) {
+    Outcome r = tool("load '" + dir + "' STREET '" + write("t.csv", c.csv) + "'");
+    EXPECT_EQ(r.exit, 1) << c.csv;
+    EXPECT_NE(r.err.find(c.complaint), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(tool("dump '" + dir + "' STREET").out, "NUM,NAME\r\n1,A\r\n2,B\r\n");
 }
 
 TEST_F(DataToolTest, ClearMessagesForMistakes) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 
 #include "csv.h"
 #include "data/records.h"
@@ -199,6 +200,29 @@ int load(const std::string& dir, const std::string& file, const std::string& csv
     return 1;
   };
 
+  // A key that admits no equal values (the street's number) takes a value once: a row that
+  // repeats one, of another row or of a record already in the file, is a bad row. Appends are
+  // not held to the key, so the load holds them to it here.
+  std::vector<int> uniqueKeys;
+  for (size_t k = 0; k < decl->keys.size(); ++k) {
+    if (decl->keys[k].unique) uniqueKeys.push_back(static_cast<int>(k));
+  }
+  // Per unique key, each value taken and its line (0: a record already in the file).
+  std::vector<std::map<std::string, size_t>> taken(uniqueKeys.size());
+  const auto keyValue = [&](int k) {
+    std::string value;
+    for (const std::string& name : decl->keys[k].components) {
+      value += (value.empty() ? "" : ", ") +
+               getValue(decl->fields[decl->fieldIndex(name)], record.data());
+    }
+    return value;
+  };
+  if (!uniqueKeys.empty() && f.set(storage::kFileOrder) == storage::kOk) {
+    while (f.next() == storage::kOk) {
+      for (size_t i = 0; i < uniqueKeys.size(); ++i) taken[i].emplace(keyValue(uniqueKeys[i]), 0);
+    }
+  }
+
   // One transaction: all rows or none. The keys are rebuilt once afterwards.
   rc = f.begin(5);
   size_t count = 0;
@@ -219,6 +243,17 @@ int load(const std::string& dir, const std::string& file, const std::string& csv
         err << csvPath << ":" << row.line << ": " << field.name << ": " << problem << "\n";
         rowBad = true;
       }
+    }
+    for (size_t i = 0; i < uniqueKeys.size() && !rowBad; ++i) {
+      const std::string value = keyValue(uniqueKeys[i]);
+      const auto [at, fresh] = taken[i].emplace(value, row.line);
+      if (fresh) continue;
+      err << csvPath << ":" << row.line << ": " << decl->keys[uniqueKeys[i]].name << " " << value
+          << " is taken "
+          << (at->second == 0 ? std::string("in the file")
+                              : "on line " + std::to_string(at->second))
+          << "\n";
+      rowBad = true;
     }
     if (rowBad) {
       ++bad;
