@@ -53,8 +53,13 @@ EntryEdit::EntryEdit(QWidget* parent) : QLineEdit(parent) {
   connect(this, &QLineEdit::editingFinished, this, [this] {
     if (isModified()) accept();
   });
-  // Typing again means the user's text, not the model's, is what the field should show.
-  connect(this, &QLineEdit::textEdited, this, [this] { awaitingModel_ = false; });
+  // Typing again means the user's text, not the model's, is what the field should show. An
+  // edit the validator cleaned (a paste with a line's end) is an edit all the same, though
+  // the line edit forgets that it was modified when the validator changes its text.
+  connect(this, &QLineEdit::textEdited, this, [this] {
+    awaitingModel_ = false;
+    setModified(true);
+  });
 }
 
 void EntryEdit::setPicture(const std::string& picture, int width) {

@@ -199,6 +199,7 @@ TEST_F(Input, EntriesRefuseWhatCp1251CannotHoldAndHandAcceptedTextToTheModel) {
     QApplication::clipboard()->setText(QString::fromUtf8(pasted));
     name->paste();
     EXPECT_EQ(name->text(), QString::fromUtf8(kept));
+    EXPECT_TRUE(name->isModified()) << "a cleaned paste is an edit to hand over";
   }
 
   // Text the picture refuses is rejected by the model, and the field shows the model's value.
