@@ -1,10 +1,12 @@
 #include "data_folder.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -100,23 +102,29 @@ DataFolder chooseDataFolder(const QString& argument) {
   // Settings that are there but cannot be read are not taken for none: the station would
   // open a town of its own in the user's data folder, empty, and say nothing.
   const QSettings settings = userSettings();
-  const QFileInfo file(settings.fileName());
-  if (file.exists() && !file.isReadable())
+  // Only a file that is not there at all means no folder was ever remembered; the program
+  // writes the file only to remember one.
+  struct stat st {};
+  if (::stat(QFile::encodeName(settings.fileName()).constData(), &st) != 0) {
+    if (errno == ENOENT) return {userDataFolder(), FolderSource::UserData};
+    return {{},
+            FolderSource::Settings,
+            QStringLiteral("файл настроек нельзя прочитать: ") + reason(errno)};
+  }
+  if (!QFileInfo(settings.fileName()).isReadable())
     return {{}, FolderSource::Settings, QStringLiteral("файл настроек нельзя прочитать")};
   const QVariant saved = settings.value(kFolderKey);
   if (settings.status() != QSettings::NoError)
     return {{}, FolderSource::Settings, QStringLiteral("файл настроек испорчен")};
-  if (settings.contains(kFolderKey) &&
-      (saved.typeId() != QMetaType::QString || saved.toString().isEmpty())) {
+  if (!settings.contains(kFolderKey))
+    return {{}, FolderSource::Settings, QStringLiteral("в нём не записана папка данных")};
+  if (saved.typeId() != QMetaType::QString || saved.toString().isEmpty()) {
     return {{},
             FolderSource::Settings,
             QStringLiteral("значение %1 в нём не название папки").arg(kFolderKey)};
   }
   // A hand-written relative name is taken from the home folder, where a menu starts us.
-  if (settings.contains(kFolderKey))
-    return {QDir::cleanPath(QDir::home().absoluteFilePath(saved.toString())),
-            FolderSource::Settings};
-  return {userDataFolder(), FolderSource::UserData};
+  return {QDir::cleanPath(QDir::home().absoluteFilePath(saved.toString())), FolderSource::Settings};
 }
 
 QString userDataFolder() {

@@ -2,6 +2,7 @@
 // its own thread, the Qt event loop on this one, all in the data folder.
 
 #include <QApplication>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -26,6 +27,28 @@ int printText(int argc, char* argv[]) {
   return code != nullptr ? *code : 1;
 }
 
+constexpr char kNoSession[] =
+    "phonedir: нет графического сеанса (не заданы DISPLAY и WAYLAND_DISPLAY): "
+    "Телефонный справочник запускается на рабочем столе.\n";
+
+// A display that is named but cannot be reached (a stale DISPLAY after ssh or sudo) is found
+// only as the window system's library starts, which then stops the program with a fatal
+// message of its own, in English, and an abort. Said in Russian, it ends the program with 1.
+QtMessageHandler standardMessages = nullptr;
+
+void startMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type != QtFatalMsg) {
+    if (standardMessages != nullptr) standardMessages(type, context, text);
+    return;
+  }
+  std::cerr << "phonedir: не удалось открыть окно на экране «"
+            << qEnvironmentVariable("DISPLAY", qEnvironmentVariable("WAYLAND_DISPLAY"))
+                   .toLocal8Bit()
+                   .constData()
+            << "»: Телефонный справочник запускается на рабочем столе.\n";
+  std::_Exit(1);
+}
+
 bool hasDisplay(int argc, char* argv[]) {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
     if (!qEnvironmentVariableIsEmpty(name)) return true;
@@ -48,12 +71,13 @@ int main(int argc, char* argv[]) {
   // Outside a graphical session the window system's library would stop the program with a
   // message of its own, in English, and a crash's exit code.
   if (!hasDisplay(argc, argv)) {
-    std::cerr << "phonedir: нет графического сеанса (не заданы DISPLAY и WAYLAND_DISPLAY): "
-                 "Телефонный справочник запускается на рабочем столе.\n";
+    std::cerr << kNoSession;
     return 1;
   }
 
+  standardMessages = qInstallMessageHandler(startMessages);
   QApplication application(argc, argv);
+  qInstallMessageHandler(standardMessages);
   // No display name: the window system would add it to every caption the program sets.
   QApplication::setDesktopFileName(QStringLiteral("phonedir"));
   QApplication::setWindowIcon(gui::catalogueIcon("Phone.ico"));

@@ -70,8 +70,9 @@ class ProgramStartTest : public ::testing::Test {
   fs::path settings() const { return home() / ".config/phonedir/phonedir.conf"; }
 
   // Starts PROGRAM from cwd() with a home of its own, on the offscreen platform unless
-  // DISPLAYLESS, where the program gets no platform and no display at all.
-  pid_t start(const char* program, const std::vector<std::string>& args, bool displayless = false) {
+  // DISPLAYLESS, where the program gets no platform and only the display DISPLAY names.
+  pid_t start(const char* program, const std::vector<std::string>& args, bool displayless = false,
+              const std::string& display = {}) {
     std::vector<std::string> env = {
         "HOME=" + home().string(),
         "XDG_CONFIG_HOME=" + (home() / ".config").string(),
@@ -81,6 +82,7 @@ class ProgramStartTest : public ::testing::Test {
         "PATH=/usr/bin:/bin",
     };
     if (!displayless) env.push_back("QT_QPA_PLATFORM=offscreen");
+    if (!display.empty()) env.push_back("DISPLAY=" + display);
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"}) {
       if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
     }
@@ -128,8 +130,9 @@ class ProgramStartTest : public ::testing::Test {
     return ended;
   }
 
-  Ended run(const char* program, const std::vector<std::string>& args, bool displayless = false) {
-    return finish(start(program, args, displayless));
+  Ended run(const char* program, const std::vector<std::string>& args, bool displayless = false,
+            const std::string& display = {}) {
+    return finish(start(program, args, displayless, display));
   }
 
   // Whether the process PID works in FOLDER: it has got past its start-up checks.
@@ -327,6 +330,8 @@ TEST_F(ProgramStartTest, SettingsThatCannotBeReadAreRefused) {
       {"[General]\ndataFolder=/mnt/town, 2\n", "значение dataFolder в нём не название папки"},
       {"[General]\ndataFolder=@Invalid()\n", "значение dataFolder в нём не название папки"},
       {"[General]\ndataFolder=\n", "значение dataFolder в нём не название папки"},
+      {"", "в нём не записана папка данных"},
+      {"[General]\nother=1\n", "в нём не записана папка данных"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -341,11 +346,14 @@ TEST_F(ProgramStartTest, SettingsThatCannotBeReadAreRefused) {
   }
   if (geteuid() != 0) {  // permissions do not stop root
     std::ofstream(settings()) << "[General]\ndataFolder=/mnt/town\n";
-    fs::permissions(settings(), fs::perms::none);
-    const Ended ended = run(PHONEDIR_PROGRAM, {});
-    EXPECT_EQ(ended.code, 1);
-    EXPECT_NE(ended.err.find("файл настроек нельзя прочитать"), std::string::npos) << ended.err;
-    EXPECT_FALSE(fs::exists(userData()));
+    for (const fs::path& locked : {settings(), settings().parent_path()}) {
+      fs::permissions(locked, fs::perms::none);
+      const Ended ended = run(PHONEDIR_PROGRAM, {});
+      EXPECT_EQ(ended.code, 1);
+      EXPECT_NE(ended.err.find("файл настроек нельзя прочитать"), std::string::npos) << ended.err;
+      EXPECT_FALSE(fs::exists(userData()));
+      fs::permissions(locked, fs::perms::owner_all);
+    }
   }
 }
 
@@ -387,6 +395,11 @@ TEST_F(ProgramStartTest, AnswersItsCommandLineWithoutADisplay) {
   const Ended displayless = run(PHONEDIR_PROGRAM, {"town"}, true);
   EXPECT_EQ(displayless.code, 1);
   EXPECT_NE(displayless.err.find("нет графического сеанса"), std::string::npos) << displayless.err;
+  // So does a start on a display that is named but not there (a stale one, after ssh).
+  const Ended stale = run(PHONEDIR_PROGRAM, {"town"}, true, ":987");
+  EXPECT_EQ(stale.code, 1);
+  EXPECT_NE(stale.err.find("не удалось открыть окно на экране «:987»"), std::string::npos)
+      << stale.err;
   EXPECT_EQ(filesUnder(root_ / "station"), std::vector<std::string>{});
 
   for (const char* tool : {PHONEDIR_DATA_PROGRAM, PHONEDIR_SCRIPT_PROGRAM}) {
