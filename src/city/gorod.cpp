@@ -141,6 +141,9 @@ void GOROD() {
         const int32_t saved = GLOBALREQUEST;
         GLOBALREQUEST = SELECTRECORD;
         STREET();
+        // The street list set the frame's toolbar for itself; it is the directory's again,
+        // though the focus goes to the house, not the list.
+        list.ASSIGNBUTTONS();
         if (GLOBALRESPONSE == REQUESTCOMPLETED) {
           PHO.STREET = STR.NUM;
           houseAndFlat();

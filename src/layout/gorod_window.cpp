@@ -40,7 +40,11 @@ runtime::WindowDef makeGorod() {
       prompt(PROMPT2, "?PROMPT2", "Фамилия", 13, 6).in("?GROUP2"),
       groupBox(GROUP3, "?GROUP3", {2, -3, 289, 23}).in("?GROUP4"),
       prompt(PHO_HOME_PROMPT, "?PHO:HOME:PROMPT", "Дом", 118, 6).in("?GROUP3"),
-      button(BUTTON8, "?BUTTON8", "Справочник улиц", {8, 4, 96, 12}).in("?GROUP3").skipTab(),
+      // Tab passes the street list's button by; F4 presses it.
+      button(BUTTON8, "?BUTTON8", "Справочник улиц", {8, 4, 96, 12})
+          .in("?GROUP3")
+          .skipTab()
+          .withShortcut("F4"),
       entry(LOC_HOME, "?LOC:HOME", {136, 5, 22, 10}, "s4").in("?GROUP3"),
       prompt(PHO_KVART_PROMPT, "?PHO:KVART:PROMPT", "Квартира", 165, 6).in("?GROUP3"),
       entry(LOC_KVART, "?LOC:KVART", {203, 5, 22, 10}, "s4").in("?GROUP3"),
