@@ -223,7 +223,11 @@ int load(const std::string& dir, const std::string& file, const std::string& csv
     }
   }
 
-  // One transaction: all rows or none. The keys are rebuilt once afterwards.
+  // One transaction: all rows or none. Into an empty file the rows are appended and the keys
+  // built once afterwards; into a file that holds records (which stations may be reading) each
+  // row is added with its keys, so that a few rows do not rebuild the keys of the whole file
+  // and hold the other stations up for as long.
+  const bool bulk = f.records() == 0;
   rc = f.begin(5);
   size_t count = 0;
   int bad = 0;
@@ -258,7 +262,7 @@ int load(const std::string& dir, const std::string& file, const std::string& csv
     if (rowBad) {
       ++bad;
     } else if (bad == 0) {
-      rc = f.append();
+      rc = bulk ? f.append() : f.add();
       ++count;
     }
   }
@@ -279,7 +283,7 @@ int load(const std::string& dir, const std::string& file, const std::string& csv
     err << "phonedir-data: writing " << path << " failed: " << why(f) << "\nnothing loaded\n";
     return nothingLoaded();
   }
-  if (f.buildKeys() != storage::kOk) {
+  if (bulk && f.buildKeys() != storage::kOk) {
     err << "phonedir-data: " << count << " records loaded into " << path
         << ", but rebuilding the keys failed: " << why(f) << "\n";
     return 1;
