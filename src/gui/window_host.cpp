@@ -71,7 +71,14 @@ void WindowHost::openWindow(const runtime::WindowSnapshot& s) {
     frame_->setCloseGate([this] { return readyToClose(); });
     frame_->setToolbarGate([this] {
       WindowView* v = inUse();
-      return v == nullptr || handInTyping(*v);
+      if (v == nullptr) return true;
+      // Its thread waits on a box: a press now would be relayed once the box is answered,
+      // to whatever the window shows then.
+      if (const auto m = modal_.find(v->thread()); m != modal_.end() && m->second > 0) {
+        QApplication::beep();
+        return false;
+      }
+      return handInTyping(*v);
     });
     connect(frame_, &FrameWindow::toolbarPressed, this, [this] {
       if (WindowView* v = inUse(); v != nullptr && v->isEnabled()) activateView(*v);

@@ -105,6 +105,33 @@ TEST_F(Backend, AMessageBoxHoldsOnlyTheWindowsOfItsOwnThread) {
   EXPECT_TRUE(until([&] { return a->isEnabled(); }));
 }
 
+// The frame's toolbar relays a press to the window in use; while that window's thread waits
+// on a box the press is dropped, or it would act once the box is answered, on whatever the
+// window shows then.
+TEST_F(Backend, AToolbarPressWhileTheWindowInUseAsksIsDropped) {
+  auto frameLog = std::make_shared<EventLog>();
+  start(windowProc(phonedir::layout::frameWindow(), frameLog));
+  FrameWindow* frame = waitFrame();
+  ASSERT_NE(frame, nullptr);
+  auto answer = std::make_shared<std::atomic<int>>(-1);
+  start(windowProc(testWindow("A", true), std::make_shared<EventLog>(), [answer] {
+    answer->store(runtime::messageBox(cp("Удалить запись?"), cp("Удаление"),
+                                      runtime::Icon::Question, button::Yes | button::No,
+                                      button::No));
+  }));
+  ASSERT_TRUE(until([&] { return shownBox() != nullptr; }));
+  auto* insert = qobject_cast<QAbstractButton*>(frame->toolbarButton(2000));
+  ASSERT_NE(insert, nullptr);
+  insert->click();
+  settle();
+  EXPECT_FALSE(frameLog->has(runtime::ev::Accepted, 2000));
+  buttonFor(*shownBox(), button::No)->click();
+  ASSERT_TRUE(until([&] { return answer->load() == button::No; }));
+  ASSERT_TRUE(until([&] { return viewOf("A") != nullptr && viewOf("A")->isEnabled(); }));
+  insert->click();
+  EXPECT_TRUE(until([&] { return frameLog->has(runtime::ev::Accepted, 2000); }));
+}
+
 TEST_F(Backend, ABoxClosedWithoutAButtonAnswersCancelOrItsDefault) {
   struct Case {
     int buttons, defaultButton, expected;
