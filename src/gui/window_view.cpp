@@ -246,7 +246,16 @@ void WindowView::measureLists() {
 }
 
 void WindowView::refreshEnabled() {
-  setEnabled(usable());
+  const bool now = usable();
+  if (!now && isEnabled()) focusBeforeDisabled_ = focusWidget();
+  setEnabled(now);
+  if (now && focusBeforeDisabled_) {
+    // The window's own focus child again; a control the procedure selects meanwhile takes
+    // the focus from it afterwards, as the snapshot that enabled the window applies it.
+    if (focusBeforeDisabled_->isEnabled() && focusBeforeDisabled_->isVisibleTo(this))
+      focusBeforeDisabled_->setFocus(Qt::OtherFocusReason);
+    focusBeforeDisabled_.clear();
+  }
 }
 
 void WindowView::setThreadModal(bool on) {

@@ -82,6 +82,10 @@ class WindowView : public QWidget {
   runtime::WindowSnapshot snap_;
   DialogUnits units_;
   QPointer<QWidget> anchor_;
+  // The control that had the keyboard when the window was last disabled (a lookup or a box
+  // over it): Qt takes the focus from a disabled window and would give it back to the first
+  // control.
+  QPointer<QWidget> focusBeforeDisabled_;
   ToolStrip* strip_ = nullptr;
   QWidget* client_ = nullptr;
   ControlSet* controls_ = nullptr;

@@ -132,6 +132,39 @@ TEST_F(Backend, AToolbarPressWhileTheWindowInUseAsksIsDropped) {
   EXPECT_TRUE(until([&] { return frameLog->has(runtime::ev::Accepted, 2000); }));
 }
 
+// A window disabled under a box (or a lookup) of its thread gets the keyboard back where the
+// user had it, not on its first control.
+TEST_F(Backend, AWindowUnderABoxGetsTheKeyboardBackWhereItWas) {
+  runtime::WindowDef def = testWindow("A", false);
+  def.controls = {testControl(1, runtime::ControlKind::Entry, "?FIRST", {4, 4, 60, 10}),
+                  testControl(2, runtime::ControlKind::Entry, "?SECOND", {4, 20, 60, 10}),
+                  testControl(3, runtime::ControlKind::Button, "?ASK", {4, 36, 40, 14})};
+  def.controls[2].text = "Спросить";
+  auto asked = std::make_shared<std::atomic<bool>>(false);
+  auto log = std::make_shared<EventLog>();
+  start(windowProc(def, log, [asked] {
+    while (const int code = runtime::event()) {
+      if (code == runtime::ev::Accepted && runtime::field() == 3) {
+        runtime::messageBox(cp("Сохранить?"), cp("Вопрос"), runtime::Icon::Question,
+                            button::Yes | button::No, button::No);
+        asked->store(true);
+      }
+    }
+  }));
+  WindowView* view = waitView("A");
+  ASSERT_NE(view, nullptr);
+  QWidget* second = view->control(2);
+  view->window()->activateWindow();
+  second->setFocus();
+  ASSERT_TRUE(until([&] { return QApplication::focusWidget() == second; }));
+  qobject_cast<QAbstractButton*>(view->control(3))->click();  // the focus stays
+  ASSERT_TRUE(until([&] { return shownBox() != nullptr; }));
+  buttonFor(*shownBox(), button::No)->click();
+  ASSERT_TRUE(until([&] { return asked->load() && view->isEnabled(); }));
+  view->window()->activateWindow();
+  EXPECT_TRUE(until([&] { return QApplication::focusWidget() == second; }));
+}
+
 TEST_F(Backend, ABoxClosedWithoutAButtonAnswersCancelOrItsDefault) {
   struct Case {
     int buttons, defaultButton, expected;
