@@ -160,7 +160,10 @@ void WindowView::applyPlacement(const runtime::WindowSnapshot& s,
     if (sub_) {
       sub_->move(target);
     } else {
-      move(origin() + target);
+      // The window's own area, as its position is reported: a move places the window system's
+      // frame, whose size is not known before the window is shown, and a card reopened where
+      // it was reported crept up by the height of its title bar each time.
+      setGeometry(QRect(origin() + target, size()));
     }
   } else if (first && !sub_) {
     // An unplaced top-level window opens centred over the frame.
@@ -209,7 +212,7 @@ void WindowView::reportSize() {
 
 void WindowView::reportPosition() {
   if (applying_ != 0 || !built_ || !outer()->isVisible()) return;
-  const QPoint px = sub_ ? sub_->pos() : pos() - origin();
+  const QPoint px = sub_ ? sub_->pos() : geometry().topLeft() - origin();
   const QPoint du(units_.fromX(px.x()), units_.fromY(px.y()));
   const QPoint expected = sentPositions_.empty() ? QPoint(snap_.x, snap_.y) : sentPositions_.back();
   if (du == expected) return;
