@@ -383,7 +383,26 @@ void WindowHost::subWindowActivated(QMdiSubWindow* sub) {
     }
     return;
   }
-  if (auto* v = qobject_cast<WindowView*>(sub->widget())) noteActivated(v->id(), true);
+  auto* v = qobject_cast<WindowView*>(sub->widget());
+  if (v == nullptr) return;
+  noteActivated(v->id(), true);
+  // A work window under a card of its own thread (Ctrl+Tab, a click on it) takes no keys:
+  // the card, the newest window of the thread, comes forward instead, or the keyboard would
+  // be nowhere.
+  if (!v->snapshot().blocked) return;
+  WindowView* newest = nullptr;
+  for (WindowView* w : views()) {
+    if (w->thread() == v->thread() && !w->snapshot().blocked &&
+        (newest == nullptr || w->id() > newest->id()))
+      newest = w;
+  }
+  if (newest == nullptr || newest == v) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this, card = QPointer<WindowView>(newest)] {
+        if (card) activateView(*card);
+      },
+      Qt::QueuedConnection);
 }
 
 void WindowHost::noteActivated(runtime::WindowId id, bool announce) {

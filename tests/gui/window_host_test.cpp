@@ -132,6 +132,29 @@ TEST_F(WindowHostTest, TheWindowUnderTheOneThatWentTakesTheKeyboardBack) {
   }
 }
 
+// A work window under a card of its own thread, made active again (Ctrl+Tab, a click on it),
+// brings the card forward: the work window takes no keys while the card is open.
+TEST_F(WindowHostTest, AWorkWindowMadeActiveUnderItsCardBringsTheCardForward) {
+  FrameWindow* frame = openFrame();
+  ASSERT_NE(frame, nullptr);
+  start(windowProc(windowWithButtons("LIST", true), std::make_shared<EventLog>(), [] {
+    windowProc(windowWithButtons("CARD", false), std::make_shared<EventLog>())();
+  }));
+  start(windowProc(windowWithButtons("OTHER", true), std::make_shared<EventLog>()));
+  WindowView* card = waitView("CARD");
+  WindowView* list = waitView("LIST");
+  WindowView* other = waitView("OTHER");
+  ASSERT_TRUE(card != nullptr && list != nullptr && other != nullptr);
+  frame->activateWindow();
+  frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(other->outer()));
+  ASSERT_TRUE(until([&] { return frame->isActiveWindow() && !card->isActiveWindow(); }));
+  settle();  // the frame's own coming to the front is over
+  frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(list->outer()));
+  EXPECT_TRUE(until([&] { return card->isActiveWindow(); }));
+  card->close();
+  ASSERT_TRUE(until([&] { return viewOf("CARD") == nullptr; }));
+}
+
 // A window that closes while in use hands the keyboard to the window it stood over (a street
 // list to the card that called it), even when the user worked in another window meanwhile.
 TEST_F(WindowHostTest, AClosingWindowHandsTheKeyboardToTheWindowItStoodOver) {
