@@ -381,14 +381,9 @@ bool ControlSet::pressDefault(int key) {
 // focus is in answers them.
 void ControlSet::addToolbarShortcut(QAbstractButton* button) {
   constexpr int kShortcuts = 9;
-  QWidget* view = client_ ? client_->parentWidget() : nullptr;
-  if (view == nullptr || toolbarShortcuts_ >= kShortcuts) return;
-  const auto key = static_cast<Qt::Key>(Qt::Key_1 + toolbarShortcuts_++);
-  auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | key), view);
-  shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-  connect(shortcut, &QShortcut::activated, button, [button] {
-    if (button->isVisible()) button->animateClick();
-  });
+  if (client_ == nullptr || client_->parentWidget() == nullptr || toolbarShortcuts_ >= kShortcuts)
+    return;
+  addShortcut(button, "Ctrl+" + std::to_string(++toolbarShortcuts_));
 }
 
 void ControlSet::addShortcut(QAbstractButton* button, const std::string& key) {
@@ -398,7 +393,7 @@ void ControlSet::addShortcut(QAbstractButton* button, const std::string& key) {
       new QShortcut(QKeySequence(QString::fromStdString(key)), view ? view : button->window());
   shortcut->setContext(view ? Qt::WidgetWithChildrenShortcut : Qt::ApplicationShortcut);
   connect(shortcut, &QShortcut::activated, button, [button] {
-    if (button->isVisible() && button->isEnabled()) button->click();
+    if (button->isVisible() && button->isEnabled()) button->animateClick();
   });
 }
 
